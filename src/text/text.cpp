@@ -1,0 +1,293 @@
+// Text, byte-string and array operations.
+//
+// The searching and splitting operations walk code-page-936 text character by character:
+// a byte of 0x80 or more takes the next byte with it, so a match never starts on the second
+// byte of a Chinese character. A lead byte with nothing after it ends the walk.
+#include "text/text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+using Bytes = std::string_view;
+
+unsigned char At(Bytes s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+
+bool IsLead(unsigned char c) { return c >= 0x80; }
+
+unsigned char FoldAscii(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+// True when the bytes of t at p equal sought; with ignoreCase only ASCII letters outside
+// two-byte characters are folded.
+bool MatchesAt(Bytes t, std::size_t p, Bytes sought, bool ignoreCase) {
+  if (!ignoreCase) return t.compare(p, sought.size(), sought) == 0;
+  std::size_t i = 0;
+  while (i < sought.size()) {
+    unsigned char c = At(t, p + i);
+    if (IsLead(c)) {
+      if (c != At(sought, i)) return false;
+      if (i + 1 < sought.size() && At(t, p + i + 1) != At(sought, i + 1)) return false;
+      i += 2;
+    } else {
+      if (FoldAscii(c) != FoldAscii(At(sought, i))) return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
+// Width of the character at i, or 0 when a lead byte stands alone at the end.
+std::size_t CharWidth(Bytes t, std::size_t i) {
+  if (!IsLead(At(t, i))) return 1;
+  return i + 1 < t.size() ? 2 : 0;
+}
+
+}  // namespace
+
+int TextLength(const Text& t) { return t.Length(); }
+
+Text TextLeft(const Text& t, int n) {
+  if (n <= 0) return Text();
+  return Text(Bytes(t.Bytes()).substr(0, static_cast<std::size_t>(n)));
+}
+
+Text TextRight(const Text& t, int n) {
+  if (n <= 0) return Text();
+  Bytes b = t.Bytes();
+  std::size_t k = std::min(b.size(), static_cast<std::size_t>(n));
+  return Text(b.substr(b.size() - k));
+}
+
+Text TextMid(const Text& t, int start, int n) {
+  if (start < 1 || start > t.Length() || n <= 0) return Text();
+  return Text(Bytes(t.Bytes()).substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(n)));
+}
+
+int FindText(const Text& t, const Text& sought, int start, bool ignoreCase) {
+  Bytes b = t.Bytes(), s = sought.Bytes();
+  if (s.empty()) return -1;
+  std::size_t s0 = start - 1 > 0 ? static_cast<std::size_t>(start - 1) : 0;
+  if (s0 >= b.size()) return -1;
+  for (std::size_t p = s0; p + s.size() <= b.size();) {
+    std::size_t w = CharWidth(b, p);
+    if (w == 0) break;
+    if (MatchesAt(b, p, s, ignoreCase)) return static_cast<int>(p + 1);
+    p += w;
+  }
+  return -1;
+}
+
+int FindTextReverse(const Text& t, const Text& sought, std::optional<int> start, bool ignoreCase) {
+  Bytes b = t.Bytes(), s = sought.Bytes();
+  if (s.empty()) return -1;
+  std::size_t region = b.size();
+  if (start) {
+    int r = std::max(*start - 1, 0);
+    region = std::min(static_cast<std::size_t>(r), b.size());
+  }
+  int found = -1;
+  for (std::size_t p = 0; p + s.size() <= region;) {
+    std::size_t w = CharWidth(b, p);
+    if (w == 0) break;
+    if (MatchesAt(b, p, s, ignoreCase)) found = static_cast<int>(p + 1);
+    p += w;
+  }
+  return found;
+}
+
+TextArray SplitText(const Text& t, const Text& delimiter, std::optional<int> maxCount) {
+  TextArray out;
+  Bytes b = t.Bytes(), d = delimiter.Bytes();
+  int remaining = maxCount ? std::max(*maxCount, 0) : -1;
+  if (b.empty() || remaining == 0) return out;
+  if (d.empty()) {
+    out.items.push_back(t);
+    return out;
+  }
+  std::size_t q = 0, p = 0;
+  while (p + d.size() <= b.size()) {
+    std::size_t w = CharWidth(b, p);
+    if (w == 0) break;
+    if (b.compare(p, d.size(), d) == 0) {
+      out.items.emplace_back(b.substr(q, p - q));
+      p += d.size();
+      q = p;
+      if (remaining > 0 && --remaining == 0) return out;
+    } else {
+      p += w;
+    }
+  }
+  if (q < b.size()) out.items.emplace_back(b.substr(q));
+  return out;
+}
+
+Text ReplaceText(const Text& t, const Text& sought, const Text& replacement, int start, int count,
+                 bool caseSensitive) {
+  Bytes b = t.Bytes(), s = sought.Bytes();
+  std::size_t s0 = start - 1 > 0 ? static_cast<std::size_t>(start - 1) : 0;
+  if (b.empty() || s.empty() || s0 >= b.size() || count == 0) return t;
+  std::string out(b.substr(0, s0));
+  out.reserve(b.size());
+  std::size_t p = s0;
+  bool droppedLoneLead = false;
+  while (p + s.size() <= b.size()) {
+    std::size_t w = CharWidth(b, p);
+    if (w == 0) {
+      droppedLoneLead = true;
+      break;
+    }
+    if (MatchesAt(b, p, s, !caseSensitive)) {
+      out += replacement.Bytes();
+      p += s.size();
+      if (count > 0 && --count == 0) break;
+    } else {
+      out.append(b.substr(p, w));
+      p += w;
+    }
+  }
+  if (!droppedLoneLead) out.append(b.substr(p));
+  return Text(out);
+}
+
+Text TrimText(const Text& t) {
+  Bytes b = t.Bytes();
+  std::size_t i = 0;
+  while (i < b.size()) {
+    if (At(b, i) == ' ') {
+      ++i;
+    } else if (i + 1 < b.size() && At(b, i) == 0xA1 && At(b, i + 1) == 0xA1) {
+      i += 2;
+    } else {
+      break;
+    }
+  }
+  std::size_t first = i, end = b.size(), runStart = b.size();
+  bool inRun = false;
+  while (i < b.size()) {
+    std::size_t w = CharWidth(b, i);
+    if (w == 0) {
+      end = i;
+      break;
+    }
+    bool space = w == 1 ? At(b, i) == ' ' : (At(b, i) == 0xA1 && At(b, i + 1) == 0xA1);
+    if (space && !inRun) runStart = i;
+    inRun = space;
+    i += w;
+  }
+  if (inRun) end = runStart;
+  return Text(b.substr(first, end - first));
+}
+
+namespace {
+
+Text MapAsciiLetters(const Text& t, unsigned char from, unsigned char to, int shift) {
+  std::string out = t.Bytes();
+  for (std::size_t i = 0; i < out.size();) {
+    std::size_t w = CharWidth(out, i);
+    if (w == 0) break;
+    auto c = static_cast<unsigned char>(out[i]);
+    if (w == 1 && c >= from && c <= to) out[i] = static_cast<char>(c + shift);
+    i += w;
+  }
+  return Text(out);
+}
+
+}  // namespace
+
+Text ToUpper(const Text& t) { return MapAsciiLetters(t, 'a', 'z', 'A' - 'a'); }
+
+Text ToLower(const Text& t) { return MapAsciiLetters(t, 'A', 'Z', 'a' - 'A'); }
+
+Text RepeatText(const Text& t, int n) {
+  if (n <= 0 || t.Empty()) return Text();
+  std::string out;
+  out.reserve(t.Bytes().size() * static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) out += t.Bytes();
+  return Text(out);
+}
+
+Text BlankText(int n) { return n < 1 ? Text() : Text(std::string(static_cast<std::size_t>(n), ' ')); }
+
+Text ConcatText(std::initializer_list<std::string_view> parts) {
+  std::size_t total = 0;
+  for (auto p : parts) total += p.size();
+  std::string out;
+  out.reserve(total);
+  for (auto p : parts) out += p;
+  return Text(out);
+}
+
+int CompareText(const Text& a, const Text& b) {
+  int c = a.Bytes().compare(b.Bytes());
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+int CharCode(const Text& t, int position) {
+  if (position < 1 || position > t.Length()) return 0;
+  return static_cast<signed char>(t.Bytes()[static_cast<std::size_t>(position - 1)]);
+}
+
+Text CharFromCode(int code) {
+  char c = static_cast<char>(code & 0xFF);
+  return c == 0 ? Text() : Text(std::string(1, c));
+}
+
+int ByteLength(const ByteString& b) { return b.Length(); }
+
+ByteString BytesLeft(const ByteString& b, int n) {
+  if (n <= 0) return ByteString();
+  return ByteString(b.Bytes().substr(0, static_cast<std::size_t>(n)));
+}
+
+ByteString BytesMid(const ByteString& b, int start, int n) {
+  if (start < 1) start = 1;
+  if (start > b.Length() || n <= 0) return ByteString();
+  return ByteString(b.Bytes().substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(n)));
+}
+
+ByteString BlankBytes(int n) {
+  return n <= 0 ? ByteString() : ByteString(std::string(static_cast<std::size_t>(n), '\0'));
+}
+
+ByteString ConcatBytes(std::initializer_list<std::string_view> parts) {
+  std::size_t total = 0;
+  for (auto p : parts) total += p.size();
+  std::string out;
+  out.reserve(total);
+  for (auto p : parts) out += p;
+  return ByteString(std::move(out));
+}
+
+bool BytesEqual(const ByteString& a, const ByteString& b) { return a.Bytes() == b.Bytes(); }
+
+ByteString ToBytes(const Text& t) { return ByteString(t.Bytes()); }
+
+Text BytesToText(const ByteString& b) { return Text(b.View()); }
+
+ByteString PointerToBytes(const void* address, int n) {
+  if (n <= 0 || address == nullptr) return ByteString();
+  return ByteString(address, static_cast<std::size_t>(n));
+}
+
+void WriteToMemory(const ByteString& b, void* address) {
+  if (!b.Empty()) std::memcpy(address, b.Data(), b.Bytes().size());
+}
+
+int BitOr(std::initializer_list<int> values) {
+  int r = 0;
+  for (int v : values) r |= v;
+  return r;
+}
+
+int ArrayCount(const TextArray& a) { return static_cast<int>(a.items.size()); }
+
+ArrayStatus ArrayElement(const TextArray& a, int index, Text& out) {
+  if (index < 1 || index > ArrayCount(a)) return ArrayStatus::IndexOutOfRange;
+  out = a.items[static_cast<std::size_t>(index - 1)];
+  return ArrayStatus::Ok;
+}
+
+void ArrayAppend(TextArray& a, const Text& t) { a.items.push_back(t); }
