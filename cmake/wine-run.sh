@@ -24,8 +24,8 @@ mkdir -p "$(dirname "$prefix")"
 {
   flock 9
   if [ ! -f "$prefix/.ds-ready" ]; then
-    "$loader" wineboot -i >/dev/null 2>&1 || true
-    "$loader" regedit "Z:${here//\//\\}\\wine-fonts.reg" >/dev/null 2>&1 || true
+    "$loader" wineboot -i >/dev/null 2>&1 9>&- || true
+    "$loader" regedit "Z:${here//\//\\}\\wine-fonts.reg" >/dev/null 2>&1 9>&- || true
     touch "$prefix/.ds-ready"
   fi
 } 9>"$prefix.lock"
