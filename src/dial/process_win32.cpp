@@ -62,8 +62,9 @@ bool CreateInheritablePipe(OsHandle& readEnd, OsHandle& writeEnd) {
 std::u16string SystemFolderPath() {
   wchar_t folder[MAX_PATH] = {};
   if (!SHGetSpecialFolderPathW(nullptr, folder, CSIDL_SYSTEM, FALSE)) return std::u16string();
-  const wchar_t* end = folder + wcslen(folder);
-  return std::u16string(folder, end);
+  std::u16string path;
+  for (const wchar_t* p = folder; *p != L'\0'; ++p) path.push_back(static_cast<char16_t>(*p));
+  return path;
 }
 
 bool StartHiddenChild(const std::u16string& applicationName, const ByteString& commandLine,

@@ -1,9 +1,12 @@
 // Stand-ins for the conversions, code pages and start-up reading that the dial tests link
-// against while their real implementations are still being written elsewhere. Each is weak:
-// once the real one is in the link it wins, and this file can go. The Win32 test programs,
+// against while their real implementations are still being written elsewhere; they cover
+// only what the dial code calls, in the formats it relies on. The Win32 test programs,
 // which link no doubles, include this file directly.
 //
-// They cover only what the dial code calls, in the formats it relies on.
+// Each group steps aside by itself once the file that implements it for real is in the
+// tree. Weak symbols would do that at link time, but MinGW's linker cannot resolve a weak
+// definition that a library member refers to, so on Windows they are plain definitions.
+// When all the real ones are in, this file can go.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -20,7 +23,16 @@
 #include <iconv.h>
 #endif
 
+#if defined(_WIN32)
+#define DS_STANDIN
+#else
 #define DS_STANDIN __attribute__((weak))
+#endif
+
+#define DS_STANDIN_CONVERT !__has_include("text/convert.cpp")
+#define DS_STANDIN_CODEPAGE !__has_include("text/codepage.cpp")
+#define DS_STANDIN_OSVERSION \
+  (!__has_include("app/globals_win32.cpp") && !__has_include("app/globals_native.cpp"))
 
 namespace dial_standin {
 
@@ -74,6 +86,7 @@ inline ByteString Widen(const std::string& bytes, int codePage) {
 
 }  // namespace dial_standin
 
+#if DS_STANDIN_CONVERT
 DS_STANDIN int ToInt(const Text& t) {
   const std::string& s = t.Bytes();
   std::size_t i = 0;
@@ -130,6 +143,9 @@ DS_STANDIN DateTime Now() {
   return DateTime{days + (r.hour * 3600 + r.minute * 60 + r.second) / 86400.0};
 }
 
+#endif
+
+#if DS_STANDIN_CODEPAGE
 DS_STANDIN ByteString BytesToWide(const ByteString& bytes, int codePage) {
   return dial_standin::Widen(bytes.Bytes(), codePage);
 }
@@ -140,4 +156,8 @@ DS_STANDIN ByteString TextToWide(const Text& text, bool stripTerminator) {
   return wide;
 }
 
+#endif
+
+#if DS_STANDIN_OSVERSION
 DS_STANDIN void ReadOsVersion() {}
+#endif
