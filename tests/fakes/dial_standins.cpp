@@ -29,11 +29,6 @@
 #define DS_STANDIN __attribute__((weak))
 #endif
 
-#define DS_STANDIN_CONVERT !__has_include("text/convert.cpp")
-#define DS_STANDIN_CODEPAGE !__has_include("text/codepage.cpp")
-#define DS_STANDIN_OSVERSION \
-  (!__has_include("app/globals_win32.cpp") && !__has_include("app/globals_native.cpp"))
-
 namespace dial_standin {
 
 inline std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
@@ -86,7 +81,7 @@ inline ByteString Widen(const std::string& bytes, int codePage) {
 
 }  // namespace dial_standin
 
-#if DS_STANDIN_CONVERT
+#if !__has_include("text/convert.cpp")
 DS_STANDIN int ToInt(const Text& t) {
   const std::string& s = t.Bytes();
   std::size_t i = 0;
@@ -145,7 +140,7 @@ DS_STANDIN DateTime Now() {
 
 #endif
 
-#if DS_STANDIN_CODEPAGE
+#if !__has_include("text/codepage.cpp")
 DS_STANDIN ByteString BytesToWide(const ByteString& bytes, int codePage) {
   return dial_standin::Widen(bytes.Bytes(), codePage);
 }
@@ -158,6 +153,6 @@ DS_STANDIN ByteString TextToWide(const Text& text, bool stripTerminator) {
 
 #endif
 
-#if DS_STANDIN_OSVERSION
+#if !__has_include("app/globals_win32.cpp") && !__has_include("app/globals_native.cpp")
 DS_STANDIN void ReadOsVersion() {}
 #endif

@@ -35,7 +35,7 @@ const std::string kConnecting = "\xD5\xFD\xD4\xDA\xC1\xAC\xBD\xD3\xB5\xBD ";
 const std::string kConnected = "\xD2\xD1\xC1\xAC\xBD\xD3 ";
 const std::string kDisconnecting = "\xD5\xFD\xD4\xDA\xB6\xCF\xBF\xAA ";
 
-std::string linuxBuild() {
+std::string LinuxBuild() {
   const char* path = std::getenv("DS_FIXTURES");
   return path != nullptr ? path : "";
 }
@@ -62,16 +62,16 @@ void SetVariable(const char* name, const std::string& value) {
 class DialUnderWine : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_FALSE(linuxBuild().empty());
+    ASSERT_FALSE(LinuxBuild().empty());
     char path[32767] = {};
     GetEnvironmentVariableA("PATH", path, sizeof(path));
-    SetVariable("PATH", WindowsPath(linuxBuild()) + ";" + path);
-    SetVariable("DS_RASDIAL_LOG", WindowsPath(linuxBuild() + kLogName));
+    SetVariable("PATH", WindowsPath(LinuxBuild()) + ";" + path);
+    SetVariable("DS_RASDIAL_LOG", WindowsPath(LinuxBuild() + kLogName));
   }
   void SetUp() override {
     ProcessCodePage = 936;
     OsVersion = PackOsVersion(6, 1);
-    DeleteFileA(WindowsPath(linuxBuild() + kLogName).c_str());
+    DeleteFileA(WindowsPath(LinuxBuild() + kLogName).c_str());
     SetEnvironmentVariableA("DS_RASDIAL_DELAY_MS", nullptr);
     SetEnvironmentVariableA("DS_RASDIAL_HANGUP_DELAY_MS", nullptr);
     ResetFakeWindow();
@@ -79,7 +79,7 @@ class DialUnderWine : public ::testing::Test {
     SetFieldText(Field::UserName, "QTRW4287");
     SetFieldText(Field::Password, "250473");
   }
-  std::string RasdialLog() { return ReadFileBytes(linuxBuild() + kLogName); }
+  std::string RasdialLog() { return ReadFileBytes(LinuxBuild() + kLogName); }
 };
 
 TEST_F(DialUnderWine, HangUpAndDialRunRasdialWithTheFieldsAsTyped) {
@@ -158,9 +158,9 @@ std::string AwaitFile(const std::string& linuxPath) {
 }
 
 TEST_F(DialUnderWine, RunProgramStartsAConsoleProgram) {
-  const std::string out = linuxBuild() + "/dial_ops_test_program.txt";
+  const std::string out = LinuxBuild() + "/dial_ops_test_program.txt";
   DeleteFileA(WindowsPath(out).c_str());
-  EXPECT_TRUE(RunProgram(Text(ConcatText({"cmd /c echo ran> ", WindowsPath(out)}))));
+  EXPECT_TRUE(RunProgram(ConcatText({"cmd /c echo ran> ", WindowsPath(out)})));
   EXPECT_EQ(AwaitFile(out), "ran\r\n");
 
   EXPECT_FALSE(RunProgram("Z:\\no\\such\\program.exe"));
