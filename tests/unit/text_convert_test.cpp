@@ -258,4 +258,37 @@ TEST_F(NowTest, SecondsSinceTheUtcPlus8Epoch) {
   EXPECT_EQ(TimeDifference(Now(), ToDateTime("1970-01-01 08:00:00"), TimeUnit::Seconds), 1730361823.0);
 }
 
+// Other parts' tests drive time through the double, so its carrying must be right.
+TEST_F(NowTest, FakeClockCarriesAcrossDaysMonthsAndYears) {
+  SetFakeLocalClock(2024, 12, 31, 23, 59, 59, 500);
+  SetFakeMonotonicMilliseconds(1000);
+  AdvanceFakeClock(600);
+  const LocalClockReading r = ReadLocalClock();
+  EXPECT_EQ(r.year, 2025);
+  EXPECT_EQ(r.month, 1);
+  EXPECT_EQ(r.day, 1);
+  EXPECT_EQ(r.dayOfWeek, 3);  // a Wednesday, Sunday being 0
+  EXPECT_EQ(r.hour * 10000 + r.minute * 100 + r.second, 0);
+  EXPECT_EQ(r.milliseconds, 100);
+  EXPECT_EQ(MonotonicMilliseconds(), 1600);
+
+  SetFakeLocalClock(2024, 2, 28, 12, 0, 0, 0);
+  AdvanceFakeLocalClock(86400000);
+  EXPECT_EQ(ReadLocalClock().day, 29);
+  AdvanceFakeLocalClock(-2 * 86400000LL);  // the wall clock set back
+  EXPECT_EQ(ReadLocalClock().day, 27);
+  EXPECT_EQ(MonotonicMilliseconds(), 1600);  // untouched by the wall clock
+  AdvanceFakeMonotonic(5);
+  EXPECT_EQ(MonotonicMilliseconds(), 1605);
+}
+
+TEST_F(NowTest, FakeClockStartsAtAKnownReading) {
+  const LocalClockReading r = ReadLocalClock();
+  EXPECT_EQ(r.year * 10000 + r.month * 100 + r.day, 20241101);
+  EXPECT_EQ(r.hour * 10000 + r.minute * 100 + r.second, 80503);
+  EXPECT_EQ(r.dayOfWeek, 5);  // a Friday
+  EXPECT_EQ(FakeLocalClockReads(), 1);
+  EXPECT_EQ(MonotonicMilliseconds(), 0);
+}
+
 }  // namespace
