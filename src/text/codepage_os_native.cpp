@@ -3,15 +3,21 @@
 // page 936 cannot hold becomes "?", and conversion stops at the first zero when the source
 // length is -1. The system ANSI code page (0) is taken to be 936 here.
 //
-// iconv's GBK lacks what Windows adds to code page 936: the byte 0xFF and the user-defined
-// areas, mapped onto the private use area; those are handled before iconv sees them.
+// iconv's GBK lacks what Windows adds to code page 936: the byte 0xFF, and the private use
+// area for the user-defined areas and for every code GBK leaves unassigned; those are
+// handled here. Windows' best-fit replacements (U+00A5 as the full-width yen sign, and
+// so on) are not reproduced: such characters become "?" here.
 #include "text/codepage_os.h"
 
+#include <iconv.h>
+
+#include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
-#include <iconv.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -112,6 +118,52 @@ std::size_t ConvertRun(iconv_t cd, const char* in, std::size_t n, std::string& o
   return n - left;
 }
 
+// The two-byte codes of the 936 grid outside the user-defined areas that GBK leaves
+// unassigned, in order; Windows gives them U+E766 onwards, one after the other.
+constexpr char16_t kFirstUnassignedPua = 0xE766;
+
+const std::vector<std::uint16_t>& UnassignedCodes() {
+  static const std::vector<std::uint16_t> codes = [] {
+    std::vector<std::uint16_t> found;
+    Converter cd("UTF-16LE", "CP936");
+    if (!cd.Ok()) return found;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        char16_t mapped;
+        if (trail == 0x7F || UserDefinedToUnicode(static_cast<unsigned char>(lead),
+                                                  static_cast<unsigned char>(trail), mapped)) {
+          continue;
+        }
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        std::string ignored;
+        if (ConvertRun(cd.cd, pair, 2, ignored) != 2) {
+          found.push_back(static_cast<std::uint16_t>(lead << 8 | trail));
+        }
+      }
+    }
+    return found;
+  }();
+  return codes;
+}
+
+bool UnassignedToUnicode(unsigned char lead, unsigned char trail, char16_t& out) {
+  const auto& codes = UnassignedCodes();
+  const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+  const auto it = std::lower_bound(codes.begin(), codes.end(), code);
+  if (it == codes.end() || *it != code) return false;
+  out = static_cast<char16_t>(kFirstUnassignedPua + (it - codes.begin()));
+  return true;
+}
+
+bool UnicodeToUnassigned(char16_t c, unsigned char out[2]) {
+  const auto& codes = UnassignedCodes();
+  if (c < kFirstUnassignedPua || c - kFirstUnassignedPua >= static_cast<int>(codes.size())) return false;
+  const std::uint16_t code = codes[c - kFirstUnassignedPua];
+  out[0] = static_cast<unsigned char>(code >> 8);
+  out[1] = static_cast<unsigned char>(code & 0xFF);
+  return true;
+}
+
 void AppendUnit(std::string& utf16, char16_t c) {
   utf16 += static_cast<char>(c & 0xFF);
   utf16 += static_cast<char>(c >> 8);
@@ -139,7 +191,9 @@ bool DecodeGbk(const unsigned char* s, std::size_t n, std::string& utf16) {
     while (i < j) {
       i += ConvertRun(cd.cd, reinterpret_cast<const char*>(s + i), j - i, utf16);
       if (i < j) {
-        AppendUnit(utf16, u'?');  // an unknown pair: its second byte goes with it, as on Windows
+        // An unassigned pair, or a lead byte with a byte that cannot follow it, which then
+        // goes with it into the "?", as on Windows.
+        AppendUnit(utf16, UnassignedToUnicode(s[i], s[i + 1], mapped) ? mapped : u'?');
         i += 2;
       }
     }
@@ -176,7 +230,12 @@ bool DecodeUtf8(const unsigned char* s, std::size_t n, std::string& utf16) {
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-bool IsSpecialForGbk(char16_t c) { return c == 0xF8F5 || (c >= 0xE000 && c <= 0xE765); }
+// Units that code page 936 handles outside iconv. Surrogates are among them: 936 holds
+// nothing beyond the BMP, and iconv would silently drop some such characters (the tags).
+bool IsSpecialForGbk(char16_t c) {
+  return c == 0xF8F5 || (c >= 0xD800 && c <= 0xDFFF) ||
+         (c >= 0xE000 && c < kFirstUnassignedPua + UnassignedCodes().size());
+}
 
 // Encodes UTF-16 units; what the target cannot hold becomes "?" per unit (936) or U+FFFD
 // per lone surrogate (UTF-8).
@@ -202,8 +261,10 @@ bool EncodeWide(int codePage, const char16_t* s, std::size_t n, std::string& out
     unsigned char pair[2];
     if (s[i] == 0xF8F5) {
       out += '\xFF';
+    } else if (s[i] >= 0xD800 && s[i] <= 0xDFFF) {
+      out += '?';
     } else {
-      UnicodeToUserDefined(s[i], pair);
+      if (!UnicodeToUserDefined(s[i], pair)) UnicodeToUnassigned(s[i], pair);
       out.append(reinterpret_cast<const char*>(pair), 2);
     }
     ++i;

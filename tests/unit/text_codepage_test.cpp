@@ -44,6 +44,14 @@ TEST_F(CodePage, Utf8ToText) {
       {"\xC0\xAF" "a", "??a"},
       {"\xF0\x9F\x98\x80" "a", "??a"},                     // beyond the BMP: "?" per unit
       {"\xEF\xBC\xA1\xE3\x80\x80", "\xA3\xC1\xA1\xA1"},    // Ａ and the full-width space
+      // A lead byte and one continuation byte that cannot start a valid sequence (a
+      // surrogate, an overlong form, beyond U+10FFFF) make one U+FFFD together.
+      {"\xED\xA0\x80" "a", "??a"},
+      {"\xE0\x80\xAF" "a", "??a"},
+      {"\xF0\x80\x80" "a", "??a"},
+      {"\xF4\x90\x80\x80" "a", "???a"},
+      {"\xF8\x88\x80" "a", "???a"},
+      {"\xEF\xBB\xBF" "a", "?a"},                          // the byte order mark is kept
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Utf8ToText(B(c.input)).Bytes(), c.expected) << testing::PrintToString(c.input);
@@ -73,6 +81,35 @@ TEST_F(CodePage, BytesToWide) {
   EXPECT_TRUE(BytesToWide(ByteString(), 936).Empty());
   EXPECT_TRUE(BytesToWide(B(std::string_view("\0a", 2)), 65001).Empty());
   EXPECT_TRUE(BytesToWide(B("abc"), 12345).Empty());  // a code page the platform lacks
+}
+
+TEST_F(CodePage, CodePage936DecodesLikeWindows) {
+  struct Case {
+    std::string_view bytes;
+    std::u16string units;  // without the terminator
+  };
+  const Case cases[] = {
+      {"a\xD6\xD0", u"a\u4E2D"},
+      {"\x80", u"\u20AC"},
+      {"\xFF", u"\uF8F5"},
+      {"\xAA\xA1", u"\uE000"},   // user-defined areas go to the private use area
+      {"\xFE\xFE", u"\uE4C5"},
+      {"\xA1\x40", u"\uE4C6"},
+      {"\xA2\xAB", u"\uE766"},   // and so do codes GBK leaves unassigned
+      {"\xFE\x51", u"\uE816"},
+      {"\x81\x20" "b", u"?b"},     // a byte that cannot follow a lead byte goes with it
+      {"a\x81", u"a?"},            // a lead byte at the end
+  };
+  for (const auto& c : cases) {
+    std::u16string expected = c.units + u'\0';
+    const ByteString wide = BytesToWide(B(c.bytes), 936);
+    EXPECT_EQ(wide.Bytes(), std::string(reinterpret_cast<const char*>(expected.data()), expected.size() * 2))
+        << testing::PrintToString(c.bytes);
+    // Every character of the grid comes back as the bytes it came from.
+    if (c.units.find(u'?') == std::u16string::npos) {
+      EXPECT_EQ(WideToBytes(wide, 936).Bytes(), c.bytes);
+    }
+  }
 }
 
 TEST_F(CodePage, CutWideAtNul) {
@@ -107,6 +144,7 @@ TEST_F(CodePage, WideToBytes) {
       {std::string_view("\xAC\x20", 2), "\x80"},
       {std::string_view("\x3D\xD8\x00\xDE" "a\0", 6), "??a"},  // a surrogate pair
       {std::string_view("\x00\xD8" "a\0", 4), "?a"},          // a lone surrogate
+      {std::string_view("\x40\xDB\x01\xDC", 4), "??"},        // U+E0001, a tag character
       {std::string_view("\xFD\xFF", 2), "?"},                 // U+FFFD has no 936 form
       {std::string_view("a\0b", 3), "ab"},                    // an odd last byte is a unit of its own
       {std::string_view("\0\0a\0", 4), ""},
