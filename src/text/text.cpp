@@ -39,6 +39,10 @@ bool MatchesAt(Bytes t, std::size_t p, Bytes sought, bool ignoreCase) {
   return true;
 }
 
+// The 0-based offset of a 1-based start position; positions below 1 count as 1. Computed
+// without start - 1, which would overflow for the smallest int.
+std::size_t StartOffset(int start) { return start > 1 ? static_cast<std::size_t>(start) - 1 : 0; }
+
 // Width of the character at i, or 0 when a lead byte stands alone at the end.
 std::size_t CharWidth(Bytes t, std::size_t i) {
   if (!IsLead(At(t, i))) return 1;
@@ -69,7 +73,7 @@ Text TextMid(const Text& t, int start, int n) {
 int FindText(const Text& t, const Text& sought, int start, bool ignoreCase) {
   Bytes b = t.Bytes(), s = sought.Bytes();
   if (s.empty()) return -1;
-  std::size_t s0 = start - 1 > 0 ? static_cast<std::size_t>(start - 1) : 0;
+  const std::size_t s0 = StartOffset(start);
   if (s0 >= b.size()) return -1;
   for (std::size_t p = s0; p + s.size() <= b.size();) {
     std::size_t w = CharWidth(b, p);
@@ -84,10 +88,7 @@ int FindTextReverse(const Text& t, const Text& sought, std::optional<int> start,
   Bytes b = t.Bytes(), s = sought.Bytes();
   if (s.empty()) return -1;
   std::size_t region = b.size();
-  if (start) {
-    int r = std::max(*start - 1, 0);
-    region = std::min(static_cast<std::size_t>(r), b.size());
-  }
+  if (start) region = std::min(StartOffset(*start), b.size());
   int found = -1;
   for (std::size_t p = 0; p + s.size() <= region;) {
     std::size_t w = CharWidth(b, p);
@@ -127,7 +128,7 @@ TextArray SplitText(const Text& t, const Text& delimiter, std::optional<int> max
 Text ReplaceText(const Text& t, const Text& sought, const Text& replacement, int start, int count,
                  bool caseSensitive) {
   Bytes b = t.Bytes(), s = sought.Bytes();
-  std::size_t s0 = start - 1 > 0 ? static_cast<std::size_t>(start - 1) : 0;
+  const std::size_t s0 = StartOffset(start);
   if (b.empty() || s.empty() || s0 >= b.size() || count == 0) return t;
   std::string out(b.substr(0, s0));
   out.reserve(b.size());

@@ -33,6 +33,21 @@ TEST(SplitText, PiecesBetweenDelimiters) {
       {"\xB5\x2C" "a,b", ",", {}, {"\xB5\x2C" "a", "b"}},
       // A lone lead byte at the end goes into the last piece.
       {"a,b\xB5", ",", {}, {"a", "b\xB5"}},
+      {"a,\xB5", ",", {}, {"a", "\xB5"}},
+      {"a,b,c", ",", 1, {"a"}},
+      {"a,b,c", ",", 0, {}},
+      {"a,b,c", ",", 3, {"a", "b", "c"}},
+      {"a,b,c", ",", 9, {"a", "b", "c"}},
+      {"a,b,", ",", 2, {"a", "b"}},
+      // Longer delimiters, matched exactly and without overlap.
+      {"a::b::", "::", {}, {"a", "b"}},
+      {"a:::b", "::", {}, {"a", ":b"}},
+      {"aXbxc", "x", {}, {"aXb", "c"}},
+      {"ab", "abc", {}, {"ab"}},
+      // A two-byte delimiter (the full-width colon) between Chinese text.
+      {"IP\xA3\xBA" "1.2.3.4\xA3\xBA\xB5\xD8", "\xA3\xBA", {}, {"IP", "1.2.3.4", "\xB5\xD8"}},
+      // ... which is not found across a character boundary: B5 A3 | BA.. is no match.
+      {"\xB5\xA3\xBA\xA1", "\xA3\xBA", {}, {"\xB5\xA3\xBA\xA1"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Pieces(SplitText(c.text, c.delimiter, c.maxCount)), c.pieces) << c.text;
@@ -47,6 +62,23 @@ TEST(ArrayElement, ReportsIndexOutOfRange) {
   EXPECT_EQ(out, Text("untouched"));
   ASSERT_EQ(ArrayElement(a, 1, out), ArrayStatus::Ok);
   EXPECT_EQ(out, Text("only"));
+}
+
+TEST(ArrayAppend, GrowsAtTheEndWithCopies) {
+  TextArray a;
+  EXPECT_EQ(ArrayCount(a), 0);
+  Text piece = "first";
+  ArrayAppend(a, piece);
+  ArrayAppend(a, Text());
+  ArrayAppend(a, "third");
+  piece = "changed";
+  EXPECT_EQ(Pieces(a), (std::vector<std::string>{"first", "", "third"}));
+  EXPECT_EQ(ArrayCount(a), 3);
+  Text out;
+  EXPECT_EQ(ArrayElement(a, 4, out), ArrayStatus::IndexOutOfRange);
+  EXPECT_EQ(ArrayElement(a, -1, out), ArrayStatus::IndexOutOfRange);
+  ASSERT_EQ(ArrayElement(a, 3, out), ArrayStatus::Ok);
+  EXPECT_EQ(out, Text("third"));
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+#include "clock_fake.h"
+
+#include "text/convert.h"
+
+namespace {
+
+constexpr std::int64_t kMsPerDay = 86400000;
+
+// The local clock as milliseconds since 1970-01-01 00:00 of the local calendar.
+std::int64_t localMs = 0;
+std::int64_t monotonicMs = 0;
+int localReads = 0;
+
+std::int64_t LocalMsOf(int year, int month, int day, int hour, int minute, int second, int ms) {
+  return DaysFromCivil(year, month, day) * kMsPerDay +
+         ((hour * 60 + minute) * 60 + second) * std::int64_t{1000} + ms;
+}
+
+struct Initialise {
+  Initialise() { ResetFakeClock(); }
+} initialise;
+
+}  // namespace
+
+void ResetFakeClock() {
+  localMs = LocalMsOf(2024, 11, 1, 8, 5, 3, 0);
+  monotonicMs = 0;
+  localReads = 0;
+}
+
+void SetFakeLocalClock(int year, int month, int day, int hour, int minute, int second,
+                       int milliseconds) {
+  localMs = LocalMsOf(year, month, day, hour, minute, second, milliseconds);
+}
+
+void SetFakeMonotonicMilliseconds(std::int64_t ms) { monotonicMs = ms; }
+
+void AdvanceFakeClock(std::int64_t ms) {
+  AdvanceFakeLocalClock(ms);
+  AdvanceFakeMonotonic(ms);
+}
+
+void AdvanceFakeLocalClock(std::int64_t ms) { localMs += ms; }
+
+void AdvanceFakeMonotonic(std::int64_t ms) { monotonicMs += ms; }
+
+int FakeLocalClockReads() { return localReads; }
+
+LocalClockReading ReadLocalClock() {
+  ++localReads;
+  std::int64_t days = localMs / kMsPerDay;
+  std::int64_t inDay = localMs % kMsPerDay;
+  if (inDay < 0) {
+    inDay += kMsPerDay;
+    --days;
+  }
+  LocalClockReading r;
+  CivilFromDays(days, r.year, r.month, r.day);
+  r.dayOfWeek = DayOfWeekFromDays(days) - 1;  // the reading counts Sunday as 0
+  r.hour = static_cast<int>(inDay / 3600000);
+  r.minute = static_cast<int>(inDay / 60000 % 60);
+  r.second = static_cast<int>(inDay / 1000 % 60);
+  r.milliseconds = static_cast<int>(inDay % 1000);
+  return r;
+}
+
+std::int64_t MonotonicMilliseconds() { return monotonicMs; }
