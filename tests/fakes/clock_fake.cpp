@@ -33,7 +33,16 @@ void SetFakeLocalClock(int year, int month, int day, int hour, int minute, int s
   localMs = LocalMsOf(year, month, day, hour, minute, second, milliseconds);
 }
 
+void SetFakeLocalClock(const LocalClockReading& r) {
+  SetFakeLocalClock(r.year, r.month, r.day, r.hour, r.minute, r.second, r.milliseconds);
+}
+
 void SetFakeMonotonicMilliseconds(std::int64_t ms) { monotonicMs = ms; }
+
+void SetFakeClock(const LocalClockReading& reading, std::int64_t monotonicMs_) {
+  SetFakeLocalClock(reading);
+  SetFakeMonotonicMilliseconds(monotonicMs_);
+}
 
 void AdvanceFakeClock(std::int64_t ms) {
   AdvanceFakeLocalClock(ms);

@@ -16,7 +16,10 @@ void ResetFakeClock();
 // so a test only names the date and time.
 void SetFakeLocalClock(int year, int month, int day, int hour, int minute, int second,
                        int milliseconds);
+void SetFakeLocalClock(const LocalClockReading& reading);
 void SetFakeMonotonicMilliseconds(std::int64_t ms);
+// Both at once: the local reading and the monotonic count.
+void SetFakeClock(const LocalClockReading& reading, std::int64_t monotonicMs);
 
 // Moves the local clock and the monotonic count forward together by ms (ms may be
 // negative for the local clock alone, to model the wall clock being set back).

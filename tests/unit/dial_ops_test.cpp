@@ -6,7 +6,7 @@
 #include "app/globals.h"
 #include "app/window.h"
 #include "dial/dialops.h"
-#include "fakes/dial_clock_standin.h"
+#include "fakes/clock_fake.h"
 #include "fakes/process_fake.h"
 #include "fakes/window_fake.h"
 
@@ -46,7 +46,7 @@ std::vector<std::u16string> Commands() {
 // rasdial takes its time while the clocks run on.
 void ClockRunsWithTheCommand(const FakeStartRecord& start) {
   const bool hangUp = CommandOf(start).find(u"/disconnect") != std::u16string::npos;
-  AdvanceStandInClock(hangUp ? kHangUpMs : kDialMs);
+  AdvanceFakeClock(hangUp ? kHangUpMs : kDialMs);
 }
 
 FakeChild Prints(const std::string& output) {
@@ -70,7 +70,7 @@ class DialOps : public ::testing::Test {
     start.minute = 5;
     start.second = 3;
     start.milliseconds = 250;
-    SetStandInClock(start, 40'000);
+    SetFakeClock(start, 40'000);
     SetFakeStartHook(ClockRunsWithTheCommand);
 
     SetFieldText(Field::EntryName, kEntry);
@@ -83,7 +83,7 @@ class DialOps : public ::testing::Test {
     SetFieldText(Field::DialLog, "old log");
   }
   void TearDown() override {
-    ResetStandInClock();
+    ResetFakeClock();
     EXPECT_TRUE(FakeOpenHandles().empty());
   }
 };

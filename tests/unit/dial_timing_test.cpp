@@ -2,7 +2,7 @@
 
 #include "app/window.h"
 #include "dial/timing.h"
-#include "fakes/dial_clock_standin.h"
+#include "fakes/clock_fake.h"
 #include "fakes/window_fake.h"
 #include "text/convert.h"
 
@@ -23,7 +23,7 @@ LocalClockReading At(int year, int month, int day, int hour, int minute, int sec
 class Timing : public ::testing::Test {
  protected:
   void SetUp() override { ResetFakeWindow(); }
-  void TearDown() override { ResetStandInClock(); }
+  void TearDown() override { ResetFakeClock(); }
 };
 
 struct StampCase {
@@ -52,15 +52,15 @@ TEST_F(Timing, StampIsLocalSecondsSince0800Then3DigitMilliseconds) {
       {At(1990, 1, 1, 8, 0, 0, 7), true, "6311520000"},
   };
   for (const StampCase& c : cases) {
-    SetStandInClock(c.reading, 0);
+    SetFakeClock(c.reading, 0);
     EXPECT_EQ(MillisecondStamp(c.secondsOnly).Bytes(), c.stamp) << c.stamp;
   }
 }
 
 TEST_F(Timing, StampsAreStoredWrappedTo32Bits) {
-  SetStandInClock(At(2024, 11, 1, 0, 3, 43, 123), 50'000);
+  SetFakeClock(At(2024, 11, 1, 0, 3, 43, 123), 50'000);
   StartTiming();
-  AdvanceStandInClock(1500);
+  AdvanceFakeClock(1500);
   FinishTiming();
   // 1730390623123 and 1730390624623 modulo 2^32, read as signed.
   EXPECT_EQ(DialStartStamp, -481197165);
@@ -70,9 +70,9 @@ TEST_F(Timing, StampsAreStoredWrappedTo32Bits) {
 
 TEST_F(Timing, SpanAcrossASecondBoundaryIsTheTrueSpan) {
   // A start 2 ms before the second turns, and 200 ms later the end.
-  SetStandInClock(At(2024, 11, 1, 8, 5, 3, 998), 7'000);
+  SetFakeClock(At(2024, 11, 1, 8, 5, 3, 998), 7'000);
   StartTiming();
-  AdvanceStandInClock(200);
+  AdvanceFakeClock(200);
   FinishTiming();
   EXPECT_EQ(GetFieldText(Field::Elapsed).Bytes(), "200");
   EXPECT_EQ(DialEndStamp - DialStartStamp, 200);
@@ -80,10 +80,10 @@ TEST_F(Timing, SpanAcrossASecondBoundaryIsTheTrueSpan) {
 
 TEST_F(Timing, SpanAcrossThe32BitWrapInstantIsTheTrueSpan) {
   // 1728724336540 ms is 2^31 - 100 modulo 2^32: the stored stamp flips sign 100 ms later.
-  SetStandInClock(At(2024, 10, 12, 17, 12, 16, 540), 123'456);
+  SetFakeClock(At(2024, 10, 12, 17, 12, 16, 540), 123'456);
   StartTiming();
   EXPECT_EQ(MillisecondStamp().Bytes(), "1728724336540");
-  AdvanceStandInClock(300);
+  AdvanceFakeClock(300);
   FinishTiming();
   EXPECT_EQ(DialStartStamp, 2147483548);
   EXPECT_EQ(DialEndStamp, -2147483448);
@@ -91,27 +91,27 @@ TEST_F(Timing, SpanAcrossThe32BitWrapInstantIsTheTrueSpan) {
 }
 
 TEST_F(Timing, WallClockSetBackDuringTheSpanDoesNotChangeTheFigure) {
-  SetStandInClock(At(2024, 11, 1, 8, 5, 3, 250), 1'000);
+  SetFakeClock(At(2024, 11, 1, 8, 5, 3, 250), 1'000);
   StartTiming();
-  AdvanceStandInClock(1'750);
-  SetStandInWallClock(At(2024, 11, 1, 7, 5, 3, 0));
+  AdvanceFakeClock(1'750);
+  SetFakeLocalClock(At(2024, 11, 1, 7, 5, 3, 0));
   FinishTiming();
   EXPECT_EQ(GetFieldText(Field::Elapsed).Bytes(), "1750");
 }
 
 TEST_F(Timing, FinishAlwaysMeasuresFromTheLatestStart) {
-  SetStandInClock(At(2024, 11, 1, 8, 5, 3, 250), 0);
+  SetFakeClock(At(2024, 11, 1, 8, 5, 3, 250), 0);
   StartTiming();
-  AdvanceStandInClock(100);
+  AdvanceFakeClock(100);
   FinishTiming();
   EXPECT_EQ(GetFieldText(Field::Elapsed).Bytes(), "100");
-  AdvanceStandInClock(50);
+  AdvanceFakeClock(50);
   FinishTiming();
   EXPECT_EQ(GetFieldText(Field::Elapsed).Bytes(), "150");
 
   StartTiming();
   // Thirty days: more milliseconds than a signed 32-bit count holds.
-  AdvanceStandInClock(2'592'000'000);
+  AdvanceFakeClock(2'592'000'000);
   FinishTiming();
   EXPECT_EQ(GetFieldText(Field::Elapsed).Bytes(), "2592000000");
 }

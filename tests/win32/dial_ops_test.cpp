@@ -18,8 +18,6 @@
 
 // This test links no doubles: the window is the in-memory one, and stand-ins cover the
 // conversions not in the tree yet.
-#include "fakes/dial_clock_standin.cpp"
-#include "fakes/dial_standins.cpp"
 #include "fakes/window_fake.cpp"
 
 namespace {

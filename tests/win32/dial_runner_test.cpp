@@ -14,8 +14,6 @@
 #include "dial/runner.h"
 
 // This test links no doubles; these stand in for conversions not in the tree yet.
-#include "fakes/dial_clock_standin.cpp"
-#include "fakes/dial_standins.cpp"
 
 namespace {
 
