@@ -35,6 +35,9 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
 }
 
 struct WinInet {
+  WinInet();
+  WinInet(const WinInet&) = delete;
+  WinInet& operator=(const WinInet&) = delete;
   ModuleOwner dll;
   decltype(&::InternetOpenA) internetOpen = nullptr;
   decltype(&::InternetConnectA) internetConnect = nullptr;
@@ -55,27 +58,26 @@ void Bind(HMODULE module, const char* name, Fn& fn) {
   fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-WinInet LoadWinInet() {
-  WinInet w;
-  w.dll.module = LoadSystemLibrary(L"wininet.dll");
-  if (w.dll.module == nullptr) return w;
-  HMODULE m = w.dll.module;
-  Bind(m, "InternetOpenA", w.internetOpen);
-  Bind(m, "InternetConnectA", w.internetConnect);
-  Bind(m, "HttpOpenRequestA", w.httpOpenRequest);
-  Bind(m, "InternetSetOptionA", w.internetSetOption);
-  Bind(m, "HttpSendRequestA", w.httpSendRequest);
-  Bind(m, "HttpSendRequestExA", w.httpSendRequestEx);
-  Bind(m, "InternetWriteFile", w.internetWriteFile);
-  Bind(m, "HttpEndRequestA", w.httpEndRequest);
-  Bind(m, "InternetReadFile", w.internetReadFile);
-  Bind(m, "HttpQueryInfoA", w.httpQueryInfo);
-  Bind(m, "InternetCloseHandle", w.internetCloseHandle);
-  return w;
+// A function left null (no DLL, or no such export) makes its call fail like the platform's.
+WinInet::WinInet() {
+  dll.module = LoadSystemLibrary(L"wininet.dll");
+  if (dll.module == nullptr) return;
+  HMODULE m = dll.module;
+  Bind(m, "InternetOpenA", internetOpen);
+  Bind(m, "InternetConnectA", internetConnect);
+  Bind(m, "HttpOpenRequestA", httpOpenRequest);
+  Bind(m, "InternetSetOptionA", internetSetOption);
+  Bind(m, "HttpSendRequestA", httpSendRequest);
+  Bind(m, "HttpSendRequestExA", httpSendRequestEx);
+  Bind(m, "InternetWriteFile", internetWriteFile);
+  Bind(m, "HttpEndRequestA", httpEndRequest);
+  Bind(m, "InternetReadFile", internetReadFile);
+  Bind(m, "HttpQueryInfoA", httpQueryInfo);
+  Bind(m, "InternetCloseHandle", internetCloseHandle);
 }
 
 const WinInet& Api() {
-  static const WinInet api = LoadWinInet();
+  static const WinInet api;
   return api;
 }
 
