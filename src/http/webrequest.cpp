@@ -131,7 +131,11 @@ Text ReadRawHeaders(inet::Handle request) {
   auto length = static_cast<std::uint32_t>(kHeaderBufferSize);
   inet::HttpQueryInfoA(request, inet::kQueryRawHeadersCrLf, buffer.data(), &length, nullptr);
   // The block is zero-terminated when it was written; otherwise the spaces stay.
-  return Text(std::string_view(buffer));
+  const Text block{std::string_view(buffer)};
+  // Where no response arrived, Wine answers with a bare CR LF instead of failing as
+  // Windows does; that holds no status line, so it counts as no block either.
+  if (block == Text(kCrLf)) return BlankText(kHeaderBufferSize);
+  return block;
 }
 
 }  // namespace

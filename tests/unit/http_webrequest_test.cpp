@@ -465,6 +465,19 @@ TEST_F(WebRequestTest, HeaderBlockMustFitIn4999Bytes) {
   }
 }
 
+// Wine's answer where no response arrived: an empty block instead of a failure.
+TEST_F(WebRequestTest, BareCrLfHeaderBlockCountsAsNone) {
+  FakeInetScript().rawHeaders = "\r\n";
+  Text headers;
+  WebRequest(kUrl, 0, {}, nullptr, nullptr, {}, &headers);
+  EXPECT_EQ(headers, BlankText(5000));
+
+  ResetFakeInet();
+  FakeInetScript().rawHeaders = "HTTP/1.0 204 No Content\r\n\r\n";
+  WebRequest(kUrl, 0, {}, nullptr, nullptr, {}, &headers);
+  EXPECT_EQ(headers, Text("HTTP/1.0 204 No Content\r\n\r\n"));
+}
+
 TEST_F(WebRequestTest, BodyKeepsEveryByteAcrossReadPieces) {
   std::string page(3 * 1024, '\0');
   for (std::size_t i = 0; i < page.size(); ++i) page[i] = static_cast<char>(i % 251);
