@@ -9,7 +9,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -416,6 +418,87 @@ TEST_F(WebRequestWine, NameThatDoesNotResolveGivesAnEmptyBody) {
       WebRequest("http://no-such-host.invalid/x", 0, {}, nullptr, nullptr, {}, &headers);
   EXPECT_TRUE(body.Empty());
   EXPECT_EQ(headers, BlankText(5000));
+}
+
+// A port that was free a moment ago: bound, then released.
+int FreeLoopbackPort() {
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (s == INVALID_SOCKET) return 0;
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int port = 0;
+  int len = sizeof a;
+  if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+      getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0) {
+    port = ntohs(a.sin_port);
+  }
+  closesocket(s);
+  return port;
+}
+
+std::string WindowsPath(const std::string& linuxPath) {
+  std::string out = "Z:" + linuxPath;
+  for (char& c : out) {
+    if (c == '/') c = '\\';
+  }
+  return out;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+// HTTPS against openssl's own test server on loopback, with a self-signed certificate for
+// a name that is not the host: both problems must be ignored. Wine starts Linux programs
+// named by their Z: path, so the server runs as a plain Linux process; it serves files of
+// its folder as complete responses, takes one connection and is ended by timeout in any case.
+TEST_F(WebRequestWine, HttpsWithASelfSignedCertificate) {
+  const char* fixtures = std::getenv("DS_FIXTURES");
+  if (fixtures == nullptr) GTEST_SKIP() << "DS_FIXTURES is not set";
+  if (GetFileAttributesW(L"Z:\\usr\\bin\\openssl") == INVALID_FILE_ATTRIBUTES) {
+    GTEST_SKIP() << "openssl is not installed";
+  }
+  const int port = FreeLoopbackPort();
+  ASSERT_NE(port, 0);
+  // A folder of this run's own, so no log of an earlier run can look like a ready server.
+  const std::string dir = std::string(fixtures) + "/http_tls_" + std::to_string(port);
+  const std::string log = dir + "/server.log";
+  const std::string script = "exec </dev/null >/dev/null 2>&1; rm -rf " + std::string(fixtures) +
+                             "/http_tls_*; mkdir -p " + dir + " && cd " + dir +
+      " && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2"
+      " -subj /CN=other-name.invalid &&"
+      " printf 'HTTP/1.1 200 OK\\r\\nContent-Length: 12\\r\\nConnection: close\\r\\n\\r\\nsecure hello'"
+      " > hello.http && exec timeout 60 openssl s_server -accept 127.0.0.1:" +
+      std::to_string(port) + " -cert cert.pem -key key.pem -HTTP -naccept 1 > server.log 2>&1";
+  std::wstring command = L"sh -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(L"Z:\\usr\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &startup, &process))
+      << "could not start the TLS server, error " << GetLastError();
+  // A Linux process started this way comes without handles; close any that exist.
+  if (process.hThread != nullptr) CloseHandle(process.hThread);
+  if (process.hProcess != nullptr) CloseHandle(process.hProcess);
+
+  // The server says ACCEPT once it listens.
+  bool ready = false;
+  for (int i = 0; i < 300 && !ready; ++i) {
+    ready = ReadWholeFile(WindowsPath(log)).find("ACCEPT") != std::string::npos;
+    if (!ready) Sleep(100);
+  }
+  ASSERT_TRUE(ready) << "the TLS server did not start: " << ReadWholeFile(WindowsPath(log));
+
+  Text headers;
+  const std::string url = "https://127.0.0.1:" + std::to_string(port) + "/hello.http";
+  const ByteString body = WebRequest(url, 0, {}, nullptr, nullptr, {}, &headers);
+
+  EXPECT_EQ(body.Bytes(), "secure hello");
+  EXPECT_EQ(TextLeft(headers, 17), Text("HTTP/1.1 200 OK\r\n")) << TextLeft(headers, 200).Bytes();
 }
 
 }  // namespace
