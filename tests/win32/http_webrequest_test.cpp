@@ -66,6 +66,7 @@ Reply ReplyFor(const Received& r) {
     for (int i = 0; i < 100; ++i) head += "X-Pad-" + std::to_string(i) + ": " + std::string(60, 'x') + "\r\n";
     return {head, "small body"};
   }
+  if (target == "GET http://proxied.invalid:80/page") return {"HTTP/1.1 200 OK\r\n", "via proxy"};
   if (target == "POST /upload") {
     return {"HTTP/1.1 200 OK\r\n", "got " + std::to_string(r.body.size())};
   }
@@ -362,6 +363,20 @@ TEST_F(WebRequestWine, SetCookiesComeBackAndMergeIntoTheCallersText) {
   seen = server_->TakeReceived();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(Header(seen[0].headerBlock, "Cookie"), "sid=abc; theme=dark; old=1");
+}
+
+// The "http=" form of the proxy text: the platform sends the whole URL to the proxy, and
+// the host of the URL is never looked up here.
+TEST_F(WebRequestWine, PlainProxyGetsTheWholeUrl) {
+  const std::string proxy = "127.0.0.1:" + std::to_string(server_->Port());
+  const ByteString body = WebRequest("http://proxied.invalid/page", 0, {}, nullptr, nullptr, {},
+                                     nullptr, false, nullptr, proxy);
+  EXPECT_EQ(body.Bytes(), "via proxy");
+  const std::vector<Received> seen = server_->TakeReceived();
+  ASSERT_EQ(seen.size(), 1u);
+  // The port is the one WebRequest connected with, written out.
+  EXPECT_EQ(seen[0].requestLine, "GET http://proxied.invalid:80/page HTTP/1.1");
+  EXPECT_EQ(Header(seen[0].headerBlock, "Referer"), "http://proxied.invalid/page");
 }
 
 TEST_F(WebRequestWine, ErrorPageBodyIsReturned) {
