@@ -46,7 +46,7 @@ Text UserAgentFor(const Text& headers) {
 
 inet::Handle OpenSession(const Text& agent, const Text& proxy, bool socksProxy, bool https) {
   if (proxy.Empty()) {
-    return inet::InternetOpenA(agent.CStr(), inet::kOpenTypeDirect, nullptr, nullptr, 0);
+    return inet::InternetOpenA(OrNull(agent), inet::kOpenTypeDirect, nullptr, nullptr, 0);
   }
   Text proxyText = proxy;
   if (socksProxy) {
@@ -54,7 +54,7 @@ inet::Handle OpenSession(const Text& agent, const Text& proxy, bool socksProxy, 
   } else if (!https) {
     proxyText = ConcatText({"http=", proxy});
   }
-  return inet::InternetOpenA(agent.CStr(), inet::kOpenTypeProxy, proxyText.CStr(), "", 0);
+  return inet::InternetOpenA(OrNull(agent), inet::kOpenTypeProxy, proxyText.CStr(), "", 0);
 }
 
 std::uint32_t RequestFlags(bool cookiesGiven, bool noRedirect, bool https) {
@@ -154,7 +154,7 @@ ByteString WebRequest(const Text& url, int method, const Text& bodyText, Text* c
   inet::HandleOwner session(OpenSession(agent, proxy, socksProxy, https));
   if (session.handle == nullptr) return ByteString();
   inet::HandleOwner connection(inet::InternetConnectA(
-      session.handle, UrlHost(url).CStr(), static_cast<std::uint16_t>(UrlPort(url)), nullptr,
+      session.handle, OrNull(UrlHost(url)), static_cast<std::uint16_t>(UrlPort(url)), nullptr,
       nullptr, inet::kServiceHttp, 0, 0));
   if (connection.handle == nullptr) return ByteString();
   inet::HandleOwner request(inet::HttpOpenRequestA(

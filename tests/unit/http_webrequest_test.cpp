@@ -163,7 +163,7 @@ TEST_F(WebRequestTest, UserAgentFromTheCallersHeaders) {
   const struct {
     const char* headers;
     bool normalise;
-    const char* agent;
+    OptText agent;
     std::string block;
   } cases[] = {
       {"User-Agent: V/1.0", true, "V/1.0", "User-Agent: V/1.0\r\n" + kDefaultBlock},
@@ -174,15 +174,15 @@ TEST_F(WebRequestTest, UserAgentFromTheCallersHeaders) {
        "x-a: 1\r\nuser-agent: V\r\n" + kDefaultBlock},
       {"X-A: 1\r\nUser-Agent: V\r\nX-B: 2", true, "V",
        "X-A: 1\r\nUser-Agent: V\r\nX-B: 2\r\n" + kDefaultBlock},
-      // An empty value gives an empty agent rather than the default one.
-      {"User-Agent:", true, "", "User-Agent:\r\n" + kDefaultBlock},
+      // An empty value gives no agent at all rather than the default one.
+      {"User-Agent:", true, std::nullopt, "User-Agent:\r\n" + kDefaultBlock},
       {"X-Other: 1", true, kAgent, "X-Other: 1\r\n" + kDefaultBlock},
   };
   for (const auto& c : cases) {
     ResetFakeInet();
     WebRequest(kUrl, 0, {}, nullptr, nullptr, c.headers, nullptr, false, nullptr, {}, true, true,
                c.normalise);
-    EXPECT_EQ(Call("InternetOpenA").texts[0], OptText(c.agent)) << c.headers;
+    EXPECT_EQ(Call("InternetOpenA").texts[0], c.agent) << c.headers;
     EXPECT_EQ(SentBlock(), c.block) << c.headers;
   }
 }
