@@ -63,7 +63,9 @@ Reply ReplyFor(const Received& r) {
   if (target == "GET /big-headers") {
     // Many short lines: the platform may cut a single very long line.
     std::string head = "HTTP/1.1 200 OK\r\nSet-Cookie: big=1; path=/big-headers\r\n";
-    for (int i = 0; i < 100; ++i) head += "X-Pad-" + std::to_string(i) + ": " + std::string(60, 'x') + "\r\n";
+    for (int i = 0; i < 100; ++i) {
+      head += "X-Pad-" + std::to_string(i) + ": " + std::string(60, 'x') + "\r\n";
+    }
     return {head, "small body"};
   }
   if (target == "GET http://proxied.invalid:80/page") return {"HTTP/1.1 200 OK\r\n", "via proxy"};
