@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine32:i386 wine64 xvfb fonts-wqy-zenhei x11-utils imagemagick
-  python3 python3-pytest netcat-openbsd procps
+  python3 python3-pytest netcat-openbsd procps openssl
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
