@@ -7,9 +7,3 @@ std::int32_t OsVersion = 0;
 std::int32_t PackOsVersion(std::uint32_t major, std::uint32_t minor) {
   return static_cast<std::int32_t>(((major & 0xFFu) << 8) | (minor & 0xFFu));
 }
-
-void StartUp() {
-  ProcessCodePage = 936;
-  UploadChunkSize = 0x100000;
-  ReadOsVersion();
-}

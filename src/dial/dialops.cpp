@@ -51,6 +51,8 @@ void OnDisconnectButton() { RunDialTask("2", DialCommands::HangUp); }
 
 void OnReconnectButton() { RunDialTask("3", DialCommands::HangUpThenDial); }
 
+// The console takes the interpreter's name as its first word, so it needs the space after
+// "cmd": "cmd/c ping" names no program and the button would start nothing.
 void OnPingButton() {
-  RunProgram(ConcatText({"cmd/c ping ", GetFieldText(Field::CurrentHostBox)}), false);
+  RunProgram(ConcatText({"cmd /c ping ", GetFieldText(Field::CurrentHostBox)}), false);
 }

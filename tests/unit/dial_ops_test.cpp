@@ -187,9 +187,9 @@ TEST_F(DialOps, PingButtonOpensAConsoleAndWritesNothing) {
     const char* commandLine;
   };
   const Case cases[] = {
-      {"127.0.0.1", false, "cmd/c ping 127.0.0.1"},
-      {"", false, "cmd/c ping "},
-      {"lookup.invalid", true, "cmd/c ping lookup.invalid"},
+      {"127.0.0.1", false, "cmd /c ping 127.0.0.1"},
+      {"", false, "cmd /c ping "},
+      {"lookup.invalid", true, "cmd /c ping lookup.invalid"},
   };
   for (const Case& c : cases) {
     SetUp();

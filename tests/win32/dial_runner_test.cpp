@@ -12,6 +12,7 @@
 #include "app/globals.h"
 #include "dial/process.h"
 #include "dial/runner.h"
+#include "text/codepage.h"
 
 // This test links no doubles; these stand in for conversions not in the tree yet.
 
