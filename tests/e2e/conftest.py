@@ -117,7 +117,7 @@ class Probe:
 class App:
     """One running dialserver.exe."""
 
-    def __init__(self, args, env, desktop=None):
+    def __init__(self, args, env, desktop=None, cwd=None):
         self.port = None
         self.args = list(map(str, args))
         self.probe = Probe(desktop)
@@ -126,7 +126,7 @@ class App:
             cmd += ["explorer", f"/desktop={desktop}", str(BUILD / "dialserver.exe")]
         else:
             cmd += [str(BUILD / "dialserver.exe")]
-        self.proc = subprocess.Popen(cmd + list(map(str, args)), env=dict(os.environ, **env),
+        self.proc = subprocess.Popen(cmd + list(map(str, args)), env=dict(os.environ, **env), cwd=cwd,
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
         self.probe.run("wait", "90", timeout=150)
@@ -195,7 +195,7 @@ def start_app(rasdial_log):
     """Starts dialserver.exe with options; the rasdial stand-in is on its PATH."""
     apps = []
 
-    def start(*args, port=None, hangup_delay_ms=0, dial_delay_ms=0, desktop=None, extra_env=None):
+    def start(*args, port=None, hangup_delay_ms=0, dial_delay_ms=0, desktop=None, extra_env=None, cwd=None):
         port = port or free_port()
         env = {
             "WINEPATH": windows_path(BUILD),
@@ -204,7 +204,7 @@ def start_app(rasdial_log):
             "DS_RASDIAL_HANGUP_DELAY_MS": str(hangup_delay_ms),
         }
         env.update(extra_env or {})
-        app = App(["--port", port, *args], env, desktop=desktop)
+        app = App(["--port", port, *args], env, desktop=desktop, cwd=cwd)
         app.port = port
         apps.append(app)
         return app
