@@ -14,8 +14,9 @@
 #include "text/codepage.h"
 #include "text/text.h"
 
-// The process code page is all these programs need of the start-up code.
-void ReadOsVersion() {}
+// The process code page is all this program needs of the start-up code, which comes with
+// it into the link; weak, so that a real version reading wins once there is one.
+__attribute__((weak)) void ReadOsVersion() {}
 
 namespace {
 
