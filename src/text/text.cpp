@@ -64,29 +64,28 @@ constexpr std::uint64_t kLowBits = 0x0101010101010101u;
 // that is asked here).
 bool HasZeroByte(std::uint64_t v) { return ((v - kLowBits) & ~v & kHighBits) != 0; }
 
-// Walks character-wise from the character start p to the first character start at or after
-// target (which is target itself, or target + 1 when target is a second byte). Blocks of
-// eight bytes below 0x80 are single-byte characters and are passed in one step.
-std::size_t WalkTo(Bytes t, std::size_t p, std::size_t target) {
-  while (p < target) {
-    while (p + 8 <= target && (Load8(t, p) & kHighBits) == 0) p += 8;
-    if (p >= target) break;
-    p += IsLead(At(t, p)) ? 2 : 1;
-  }
-  return p;
+// Whether position c starts a character, given that position from (at or before c) does.
+// A byte below 0x80 is either a character or the second byte of one, so the byte after it
+// always starts a character; from there, bytes of 0x80 and above pair up. So c starts a
+// character when the bytes of 0x80 and above just before it, back to from, are even in number.
+bool StartsCharacter(Bytes t, std::size_t from, std::size_t c) {
+  std::size_t k = c;
+  while (k > from && IsLead(At(t, k - 1))) --k;
+  return (c - k) % 2 == 0;
 }
 
 // The walk's first exact match of sought at a character start from the character start p,
 // with the whole occurrence before limit; npos when there is none or the walk stops at a
-// lone lead byte first. The candidates come from a plain search; the walk only checks that
-// a candidate starts a character.
+// lone lead byte first. The candidates come from a plain search; each is then checked to
+// start a character, looking back no further than the previous candidate, so no byte is
+// looked at twice.
 std::size_t FindFrom(Bytes t, std::size_t p, Bytes sought, std::size_t limit) {
   const Bytes region = t.substr(0, limit);
   while (p + sought.size() <= limit) {
     const std::size_t c = region.find(sought, p);
     if (c == Bytes::npos) return Bytes::npos;
-    p = WalkTo(t, p, c);
-    if (p == c) return CharWidth(t, c) == 0 ? Bytes::npos : c;
+    if (StartsCharacter(t, p, c)) return CharWidth(t, c) == 0 ? Bytes::npos : c;
+    p = c + 1;  // c is a second byte, so the next byte starts a character
   }
   return Bytes::npos;
 }
@@ -189,7 +188,7 @@ Text ReplaceText(const Text& t, const Text& sought, const Text& replacement, int
   // The walk went on past the last match; when it came to rest on a lone lead byte at the
   // end (possible only for a one-byte sought text), that byte is left out.
   std::size_t end = b.size();
-  if (s.size() == 1 && IsLead(At(b, end - 1)) && p < end && WalkTo(b, p, end - 1) == end - 1) --end;
+  if (s.size() == 1 && IsLead(At(b, end - 1)) && p < end && StartsCharacter(b, p, end - 1)) --end;
   out.append(b.substr(p, end - p));
   return Text(std::move(out));
 }
