@@ -288,6 +288,8 @@ TEST_F(NowTest, FakeClockCarriesAcrossDaysMonthsAndYears) {
 }
 
 TEST_F(NowTest, FakeClockStartsAtAKnownReading) {
+  AdvanceFakeClock(5);
+  ResetFakeClock();
   const LocalClockReading r = ReadLocalClock();
   EXPECT_EQ(r.year * 10000 + r.month * 100 + r.day, 20241101);
   EXPECT_EQ(r.hour * 10000 + r.minute * 100 + r.second, 80503);
