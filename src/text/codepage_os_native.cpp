@@ -13,10 +13,10 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -36,6 +36,19 @@ struct Converter {
   Converter& operator=(const Converter&) = delete;
   bool Ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
 };
+
+// Opening a descriptor costs far more than converting a page, so each thread keeps one per
+// direction; each run of a conversion leaves it in its initial state.
+iconv_t CachedConverter(const char* to, const char* from) {
+  thread_local Converter toUtf16FromGbk("UTF-16LE", "CP936");
+  thread_local Converter toUtf16FromUtf8("UTF-16LE", "UTF-8");
+  thread_local Converter toGbk("CP936", "UTF-16LE");
+  thread_local Converter toUtf8("UTF-8", "UTF-16LE");
+  const std::string_view target = to, source = from;
+  const Converter& c = target == "UTF-16LE" ? (source == "CP936" ? toUtf16FromGbk : toUtf16FromUtf8)
+                                            : (target == "CP936" ? toGbk : toUtf8);
+  return c.cd;
+}
 
 int ResolveCodePage(int codePage) { return codePage == 0 ? kGbkCodePage : codePage; }
 
@@ -102,18 +115,18 @@ bool UnicodeToUserDefined(char16_t c, unsigned char out[2]) {
 }
 
 // Runs iconv over [in, in + n) and appends the output; returns the bytes consumed. Stops
-// at the first sequence iconv refuses.
+// at the first sequence iconv refuses. The output room covers the whole run (no direction
+// used here writes more than two bytes per byte read), so iconv is called once: the
+// multi-step conversions of glibc slow down badly when they run out of room again and again.
 std::size_t ConvertRun(iconv_t cd, const char* in, std::size_t n, std::string& out) {
+  const std::size_t used = out.size();
+  out.resize(used + 2 * n + 16);
   char* src = const_cast<char*>(in);
   std::size_t left = n;
-  char buffer[4096];
-  while (left > 0) {
-    char* dst = buffer;
-    std::size_t room = sizeof buffer;
-    const std::size_t r = iconv(cd, &src, &left, &dst, &room);
-    out.append(buffer, static_cast<std::size_t>(dst - buffer));
-    if (r == static_cast<std::size_t>(-1) && errno != E2BIG) break;
-  }
+  char* dst = out.data() + used;
+  std::size_t room = out.size() - used;
+  iconv(cd, &src, &left, &dst, &room);
+  out.resize(static_cast<std::size_t>(dst - out.data()));
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   return n - left;
 }
@@ -172,8 +185,8 @@ void AppendUnit(std::string& utf16, char16_t c) {
 // Decodes code page 936 into UTF-16LE bytes. Plain runs go to iconv in one piece; the bytes
 // it does not know are handled one character at a time.
 bool DecodeGbk(const unsigned char* s, std::size_t n, std::string& utf16) {
-  Converter cd("UTF-16LE", "CP936");
-  if (!cd.Ok()) return false;
+  const iconv_t cd = CachedConverter("UTF-16LE", "CP936");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   std::size_t i = 0;
   while (i < n) {
     std::size_t j = i;
@@ -189,7 +202,7 @@ bool DecodeGbk(const unsigned char* s, std::size_t n, std::string& utf16) {
       }
     }
     while (i < j) {
-      i += ConvertRun(cd.cd, reinterpret_cast<const char*>(s + i), j - i, utf16);
+      i += ConvertRun(cd, reinterpret_cast<const char*>(s + i), j - i, utf16);
       if (i < j) {
         // An unassigned pair, or a lead byte with a byte that cannot follow it, which then
         // goes with it into the "?", as on Windows.
@@ -214,11 +227,11 @@ bool DecodeGbk(const unsigned char* s, std::size_t n, std::string& utf16) {
 }
 
 bool DecodeUtf8(const unsigned char* s, std::size_t n, std::string& utf16) {
-  Converter cd("UTF-16LE", "UTF-8");
-  if (!cd.Ok()) return false;
+  const iconv_t cd = CachedConverter("UTF-16LE", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   std::size_t i = 0;
   while (i < n) {
-    i += ConvertRun(cd.cd, reinterpret_cast<const char*>(s + i), n - i, utf16);
+    i += ConvertRun(cd, reinterpret_cast<const char*>(s + i), n - i, utf16);
     if (i < n) {
       AppendUnit(utf16, kReplacement);
       i += MalformedUtf8Length(s + i, n - i);
@@ -242,15 +255,15 @@ bool IsSpecialForGbk(char16_t c) {
 bool EncodeWide(int codePage, const char16_t* s, std::size_t n, std::string& out) {
   static_assert(std::endian::native == std::endian::little, "UTF-16LE units are read in place");
   const bool gbk = codePage == kGbkCodePage;
-  Converter cd(gbk ? "CP936" : "UTF-8", "UTF-16LE");
-  if (!cd.Ok()) return false;
+  const iconv_t cd = CachedConverter(gbk ? "CP936" : "UTF-8", "UTF-16LE");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   std::size_t i = 0;
   while (i < n) {
     std::size_t j = i;
     while (j < n && !(gbk && IsSpecialForGbk(s[j]))) ++j;
     while (i < j) {
       const std::size_t bytes = (j - i) * 2;
-      i += ConvertRun(cd.cd, reinterpret_cast<const char*>(s + i), bytes, out) / 2;
+      i += ConvertRun(cd, reinterpret_cast<const char*>(s + i), bytes, out) / 2;
       if (i < j) {
         const std::size_t units = IsHighSurrogate(s[i]) && i + 1 < j && IsLowSurrogate(s[i + 1]) ? 2 : 1;
         out.append(gbk ? std::string(units, '?') : std::string("\xEF\xBF\xBD"));

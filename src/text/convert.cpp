@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "text/clock.h"
 
@@ -178,7 +179,7 @@ Text ToHalfWidth(const Text& t) {
     }
     i += 2;
   }
-  return Text(out);
+  return Text(std::move(out));
 }
 
 int ToInt(const Text& t) {
@@ -235,7 +236,7 @@ Text ToText(DateTime v) {
       }
     }
   }
-  return Text(out);
+  return Text(std::move(out));
 }
 
 Text ToText(const Text& v) { return v; }

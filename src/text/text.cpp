@@ -6,7 +6,9 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -49,6 +51,60 @@ std::size_t CharWidth(Bytes t, std::size_t i) {
   return i + 1 < t.size() ? 2 : 0;
 }
 
+std::uint64_t Load8(Bytes t, std::size_t i) {
+  std::uint64_t v;
+  std::memcpy(&v, t.data() + i, sizeof v);
+  return v;
+}
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+constexpr std::uint64_t kLowBits = 0x0101010101010101u;
+
+// True when some byte of v is zero (the classic bit trick: exact for "any", which is all
+// that is asked here).
+bool HasZeroByte(std::uint64_t v) { return ((v - kLowBits) & ~v & kHighBits) != 0; }
+
+// Whether position c starts a character, given that position from (at or before c) does.
+// A byte below 0x80 is either a character or the second byte of one, so the byte after it
+// always starts a character; from there, bytes of 0x80 and above pair up. So c starts a
+// character when the bytes of 0x80 and above just before it, back to from, are even in number.
+bool StartsCharacter(Bytes t, std::size_t from, std::size_t c) {
+  std::size_t k = c;
+  while (k > from && IsLead(At(t, k - 1))) --k;
+  return (c - k) % 2 == 0;
+}
+
+// The walk's first exact match of sought at a character start from the character start p,
+// with the whole occurrence before limit; npos when there is none or the walk stops at a
+// lone lead byte first. The candidates come from a plain search; each is then checked to
+// start a character, looking back no further than the previous candidate, so no byte is
+// looked at twice.
+std::size_t FindFrom(Bytes t, std::size_t p, Bytes sought, std::size_t limit) {
+  const Bytes region = t.substr(0, limit);
+  while (p + sought.size() <= limit) {
+    const std::size_t c = region.find(sought, p);
+    if (c == Bytes::npos) return Bytes::npos;
+    if (StartsCharacter(t, p, c)) return CharWidth(t, c) == 0 ? Bytes::npos : c;
+    p = c + 1;  // c is a second byte, so the next byte starts a character
+  }
+  return Bytes::npos;
+}
+
+// The walk's first match from p under the case rule, one character at a time.
+std::size_t FindFoldedFrom(Bytes t, std::size_t p, Bytes sought, std::size_t limit) {
+  while (p + sought.size() <= limit) {
+    const std::size_t w = CharWidth(t, p);
+    if (w == 0) break;
+    if (MatchesAt(t, p, sought, true)) return p;
+    p += w;
+  }
+  return Bytes::npos;
+}
+
+std::size_t FindWalking(Bytes t, std::size_t p, Bytes sought, std::size_t limit, bool ignoreCase) {
+  return ignoreCase ? FindFoldedFrom(t, p, sought, limit) : FindFrom(t, p, sought, limit);
+}
+
 }  // namespace
 
 int TextLength(const Text& t) { return t.Length(); }
@@ -75,13 +131,8 @@ int FindText(const Text& t, const Text& sought, int start, bool ignoreCase) {
   if (s.empty()) return -1;
   const std::size_t s0 = StartOffset(start);
   if (s0 >= b.size()) return -1;
-  for (std::size_t p = s0; p + s.size() <= b.size();) {
-    std::size_t w = CharWidth(b, p);
-    if (w == 0) break;
-    if (MatchesAt(b, p, s, ignoreCase)) return static_cast<int>(p + 1);
-    p += w;
-  }
-  return -1;
+  const std::size_t p = FindWalking(b, s0, s, b.size(), ignoreCase);
+  return p == Bytes::npos ? -1 : static_cast<int>(p + 1);
 }
 
 int FindTextReverse(const Text& t, const Text& sought, std::optional<int> start, bool ignoreCase) {
@@ -90,11 +141,11 @@ int FindTextReverse(const Text& t, const Text& sought, std::optional<int> start,
   std::size_t region = b.size();
   if (start) region = std::min(StartOffset(*start), b.size());
   int found = -1;
-  for (std::size_t p = 0; p + s.size() <= region;) {
-    std::size_t w = CharWidth(b, p);
-    if (w == 0) break;
-    if (MatchesAt(b, p, s, ignoreCase)) found = static_cast<int>(p + 1);
-    p += w;
+  for (std::size_t p = 0;;) {
+    p = FindWalking(b, p, s, region, ignoreCase);
+    if (p == Bytes::npos) break;
+    found = static_cast<int>(p + 1);
+    p += CharWidth(b, p);  // occurrences may overlap
   }
   return found;
 }
@@ -108,18 +159,11 @@ TextArray SplitText(const Text& t, const Text& delimiter, std::optional<int> max
     out.items.push_back(t);
     return out;
   }
-  std::size_t q = 0, p = 0;
-  while (p + d.size() <= b.size()) {
-    std::size_t w = CharWidth(b, p);
-    if (w == 0) break;
-    if (b.compare(p, d.size(), d) == 0) {
-      out.items.emplace_back(b.substr(q, p - q));
-      p += d.size();
-      q = p;
-      if (remaining > 0 && --remaining == 0) return out;
-    } else {
-      p += w;
-    }
+  std::size_t q = 0;
+  for (std::size_t p; (p = FindFrom(b, q, d, b.size())) != Bytes::npos;) {
+    out.items.emplace_back(b.substr(q, p - q));
+    q = p + d.size();
+    if (remaining > 0 && --remaining == 0) return out;
   }
   if (q < b.size()) out.items.emplace_back(b.substr(q));
   return out;
@@ -133,47 +177,61 @@ Text ReplaceText(const Text& t, const Text& sought, const Text& replacement, int
   std::string out(b.substr(0, s0));
   out.reserve(b.size());
   std::size_t p = s0;
-  bool droppedLoneLead = false;
-  while (p + s.size() <= b.size()) {
-    std::size_t w = CharWidth(b, p);
-    if (w == 0) {
-      droppedLoneLead = true;
-      break;
-    }
-    if (MatchesAt(b, p, s, !caseSensitive)) {
-      out += replacement.Bytes();
-      p += s.size();
-      if (count > 0 && --count == 0) break;
-    } else {
-      out.append(b.substr(p, w));
-      p += w;
-    }
+  for (;;) {
+    const std::size_t m = FindWalking(b, p, s, b.size(), !caseSensitive);
+    if (m == Bytes::npos) break;
+    out.append(b.substr(p, m - p));
+    out += replacement.Bytes();
+    p = m + s.size();
+    if (count > 0 && --count == 0) return Text(std::move(out.append(b.substr(p))));
   }
-  if (!droppedLoneLead) out.append(b.substr(p));
-  return Text(out);
+  // The walk went on past the last match; when it came to rest on a lone lead byte at the
+  // end (possible only for a one-byte sought text), that byte is left out.
+  std::size_t end = b.size();
+  if (s.size() == 1 && IsLead(At(b, end - 1)) && p < end && StartsCharacter(b, p, end - 1)) --end;
+  out.append(b.substr(p, end - p));
+  return Text(std::move(out));
 }
+
+namespace {
+
+constexpr std::uint64_t kSpaces = 0x2020202020202020u;
+
+// The width of the space character at i (an ASCII or a full-width space), or 0.
+std::size_t SpaceWidth(Bytes t, std::size_t i) {
+  if (At(t, i) == ' ') return 1;
+  return (At(t, i) == 0xA1 && i + 1 < t.size() && At(t, i + 1) == 0xA1) ? 2 : 0;
+}
+
+}  // namespace
 
 Text TrimText(const Text& t) {
   Bytes b = t.Bytes();
   std::size_t i = 0;
   while (i < b.size()) {
-    if (At(b, i) == ' ') {
-      ++i;
-    } else if (i + 1 < b.size() && At(b, i) == 0xA1 && At(b, i + 1) == 0xA1) {
-      i += 2;
-    } else {
-      break;
-    }
+    const std::size_t w = SpaceWidth(b, i);
+    if (w == 0) break;
+    i += w;
   }
-  std::size_t first = i, end = b.size(), runStart = b.size();
+  const std::size_t first = i;
+  std::size_t end = b.size(), runStart = b.size();
   bool inRun = false;
   while (i < b.size()) {
-    std::size_t w = CharWidth(b, i);
+    // Eight single-byte characters that are no spaces end any run and start none.
+    if (i + 8 <= b.size()) {
+      const std::uint64_t v = Load8(b, i);
+      if ((v & kHighBits) == 0 && !HasZeroByte(v ^ kSpaces)) {
+        inRun = false;
+        i += 8;
+        continue;
+      }
+    }
+    const std::size_t w = CharWidth(b, i);
     if (w == 0) {
       end = i;
       break;
     }
-    bool space = w == 1 ? At(b, i) == ' ' : (At(b, i) == 0xA1 && At(b, i + 1) == 0xA1);
+    const bool space = SpaceWidth(b, i) == w;
     if (space && !inRun) runStart = i;
     inRun = space;
     i += w;
@@ -193,7 +251,7 @@ Text MapAsciiLetters(const Text& t, unsigned char from, unsigned char to, int sh
     if (w == 1 && c >= from && c <= to) out[i] = static_cast<char>(c + shift);
     i += w;
   }
-  return Text(out);
+  return Text(std::move(out));
 }
 
 }  // namespace
@@ -207,7 +265,7 @@ Text RepeatText(const Text& t, int n) {
   std::string out;
   out.reserve(t.Bytes().size() * static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) out += t.Bytes();
-  return Text(out);
+  return Text(std::move(out));
 }
 
 Text BlankText(int n) { return n < 1 ? Text() : Text(std::string(static_cast<std::size_t>(n), ' ')); }
@@ -218,7 +276,7 @@ Text ConcatText(std::initializer_list<std::string_view> parts) {
   std::string out;
   out.reserve(total);
   for (auto p : parts) out += p;
-  return Text(out);
+  return Text(std::move(out));
 }
 
 int CompareText(const Text& a, const Text& b) {

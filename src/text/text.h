@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class Text {
@@ -20,6 +21,11 @@ public:
   // Keeps the bytes before the first zero byte, as a zero-terminated text would.
   Text(std::string_view s) : bytes_(s.substr(0, s.find('\0'))) {}
   Text(const std::string& s) : Text(std::string_view(s)) {}
+  // Takes over a result built in place, without copying it.
+  Text(std::string&& s) : bytes_(std::move(s)) {
+    const std::size_t zero = bytes_.find('\0');
+    if (zero != std::string::npos) bytes_.resize(zero);
+  }
 
   const std::string& Bytes() const { return bytes_; }
   const char* CStr() const { return bytes_.c_str(); }

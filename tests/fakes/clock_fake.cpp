@@ -6,8 +6,11 @@ namespace {
 
 constexpr std::int64_t kMsPerDay = 86400000;
 
-// The local clock as milliseconds since 1970-01-01 00:00 of the local calendar.
-std::int64_t localMs = 0;
+// 2024-11-01 08:05:03.000 as milliseconds since 1970-01-01 00:00 of the local calendar, a
+// constant so that the double reads right even before any static initialiser has run.
+constexpr std::int64_t kStartLocalMs = 1730419200000 + 29103000;
+
+std::int64_t localMs = kStartLocalMs;
 std::int64_t monotonicMs = 0;
 int localReads = 0;
 
@@ -16,14 +19,10 @@ std::int64_t LocalMsOf(int year, int month, int day, int hour, int minute, int s
          ((hour * 60 + minute) * 60 + second) * std::int64_t{1000} + ms;
 }
 
-struct Initialise {
-  Initialise() { ResetFakeClock(); }
-} initialise;
-
 }  // namespace
 
 void ResetFakeClock() {
-  localMs = LocalMsOf(2024, 11, 1, 8, 5, 3, 0);
+  localMs = kStartLocalMs;
   monotonicMs = 0;
   localReads = 0;
 }
