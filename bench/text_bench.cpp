@@ -14,10 +14,6 @@
 #include "text/codepage.h"
 #include "text/text.h"
 
-// The process code page is all this program needs of the start-up code, which comes with
-// it into the link; weak, so that a real version reading wins once there is one.
-__attribute__((weak)) void ReadOsVersion() {}
-
 namespace {
 
 // One line of a lookup page in code page 936: IP：1.2.3.4，地区：广东省深圳市 电信

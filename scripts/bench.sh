@@ -2,8 +2,15 @@
 # Builds a native Release tree without sanitizers in build/bench and runs every benchmark
 # program there. Each operation runs beside its plain baseline; the summary gives the ratio
 # of the two at each input size.
+#
+# Then the request latency of the Windows program under Wine, beside the floor of the same
+# platform work (bench/cycle_bench.py). Pass --no-cycle to skip it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/common.sh
+
+cycle=yes
+if [ "${1:-}" = --no-cycle ]; then cycle=no; shift; fi
 
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DDS_SANITIZE=OFF >/dev/null
 benches=$(cd build/bench && ninja -t targets all | sed -n 's/^\(bench_[A-Za-z0-9_]*\): .*/\1/p' | sort -u)
@@ -48,3 +55,13 @@ for op, base in pairs:
     print("  %-12s%s" % (op, "".join(cells)))
 PY
 done
+
+[ "$cycle" = yes ] || exit 0
+arch=$(ds_wine_arch)
+if [ "$arch" = win32 ]; then dir=build/bench-win32; tc=cmake/mingw-i686.cmake; else dir=build/bench-win64; tc=cmake/mingw-x86_64.cmake; fi
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$tc" >/dev/null
+cmake --build "$dir" -j2 --target dialserver rasdial uiprobe cycle_floor_win32
+[ -n "${DISPLAY:-}" ] || ds_start_xvfb
+trap 'WINEPREFIX="$PWD/$dir/wineprefix" wineserver -k 2>/dev/null || true; [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true' EXIT
+echo "=== request latency ($arch Wine)"
+DS_BUILD="$PWD/$dir" DS_WINE_ARCH=$arch DS_SOURCE="$PWD" /usr/bin/python3 bench/cycle_bench.py "$PWD/$dir" 30

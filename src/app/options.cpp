@@ -41,8 +41,8 @@ bool ParseOptions(const std::vector<Text>& args, Options& out) {
 }
 
 Text UsageText() {
-  return "usage: dialserver [--primary-host HOST] [--secondary-host HOST] [--port N]\r\n"
-         "  --primary-host HOST    primary lookup host (default lookup1.dialserver.example)\r\n"
-         "  --secondary-host HOST  secondary lookup host (default lookup2.dialserver.example)\r\n"
-         "  --port N               TCP port for requests, 1-65535 (default 19730)\r\n";
+  return ConcatText({"usage: dialserver [--primary-host HOST] [--secondary-host HOST] [--port N]\r\n"
+                     "  --primary-host HOST    primary lookup host (default ", kBuiltInPrimaryHost, ")\r\n"
+                     "  --secondary-host HOST  secondary lookup host (default ", kBuiltInSecondaryHost, ")\r\n"
+                     "  --port N               TCP port for requests, 1-65535 (default 19730)\r\n"});
 }

@@ -4,10 +4,9 @@
 
 #include <vector>
 
+#include "service/lookup_hosts.h"
 #include "text/text.h"
 
-inline constexpr const char* kBuiltInPrimaryHost = "lookup1.dialserver.example";
-inline constexpr const char* kBuiltInSecondaryHost = "lookup2.dialserver.example";
 inline constexpr int kDefaultPort = 19730;
 
 struct Options {

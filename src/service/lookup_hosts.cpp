@@ -13,22 +13,20 @@ Text SecondaryStatus;
 
 namespace {
 
-constexpr const char* kBuiltInPrimary = "lookup1.dialserver.example";
-constexpr const char* kBuiltInSecondary = "lookup2.dialserver.example";
 constexpr const char* kAnswering = "\xD5\xFD\xB3\xA3";  // 正常
 constexpr const char* kOffline = "\xB5\xF4\xCF\xDF";    // 掉线
 constexpr int kCheckTimeoutMs = 1000;
 
-Text configuredPrimary = kBuiltInPrimary;
-Text configuredSecondary = kBuiltInSecondary;
+Text configuredPrimary = kBuiltInPrimaryHost;
+Text configuredSecondary = kBuiltInSecondaryHost;
 
 bool Answers(const Text& host) { return PingHost(host, kCheckTimeoutMs) != -1; }
 
 }  // namespace
 
 void ConfigureLookupHosts(const Text& primary, const Text& secondary) {
-  configuredPrimary = primary.Empty() ? Text(kBuiltInPrimary) : primary;
-  configuredSecondary = secondary.Empty() ? Text(kBuiltInSecondary) : secondary;
+  configuredPrimary = primary.Empty() ? Text(kBuiltInPrimaryHost) : primary;
+  configuredSecondary = secondary.Empty() ? Text(kBuiltInSecondaryHost) : secondary;
 }
 
 bool CheckLookupHosts() {

@@ -12,6 +12,11 @@ extern Text CurrentHost;
 extern Text PrimaryStatus;
 extern Text SecondaryStatus;
 
+// Used until the program names its own hosts. They are placeholders under a reserved
+// domain and never resolve.
+inline constexpr const char* kBuiltInPrimaryHost = "lookup1.dialserver.example";
+inline constexpr const char* kBuiltInSecondaryHost = "lookup2.dialserver.example";
+
 // Names the two lookup hosts (from the command line, at start). An empty name keeps that
 // host's built-in name.
 void ConfigureLookupHosts(const Text& primary, const Text& secondary);

@@ -114,6 +114,10 @@ TEST_F(Runner, InterpreterFollowsTheSystemVersion) {
       {0x0A00, u"D:\\WINNT\\system32\\cmd.exe"},
       // Compared as signed numbers.
       {-1, u"D:\\WINNT\\system32\\command.com"},
+      // Version numbers as read at start-up: a major of 256 keeps only its low byte.
+      {PackOsVersion(5, 1), u"D:\\WINNT\\system32\\cmd.exe"},
+      {PackOsVersion(10, 0), u"D:\\WINNT\\system32\\cmd.exe"},
+      {PackOsVersion(256, 0), u"D:\\WINNT\\system32\\command.com"},
   };
   for (const Case& c : cases) {
     ResetFakeProcess();
