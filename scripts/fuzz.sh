@@ -16,11 +16,10 @@ flags=(-std=c++20 -g -O1 -Isrc -Itests -fno-omit-frame-pointer
   -fsanitize=address,undefined -fno-sanitize-recover=undefined)
 
 # The text code (its Linux seams included, never its Win32 ones) goes into a library, so
-# that only what the fuzzed operations reach is linked. The stand-in file supplies ToInt
-# until the number conversions are in the tree.
+# that only what the fuzzed operations reach is linked.
 sources=()
 for f in src/text/*.cpp src/http/url.cpp src/http/headers.cpp src/http/cookies.cpp \
-  tests/unit/http_standins.cpp; do
+  src/app/globals.cpp; do
   case $f in *_win32.cpp) continue ;; esac
   sources+=("$f")
 done
