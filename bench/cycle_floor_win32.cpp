@@ -4,9 +4,9 @@
 // echo, one WinInet GET of the lookup page. Prints the milliseconds of each round.
 //
 //   cycle_floor_win32 ROUNDS ENTRY USER PASSWORD PING_ADDRESS URL_HOST URL_PATH
+#include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
-#include <winsock2.h>
 #include <iphlpapi.h>
 #include <icmpapi.h>
 #include <shlobj.h>
