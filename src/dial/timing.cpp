@@ -15,24 +15,13 @@ namespace {
 
 std::int64_t timingStartMs = 0;
 
-// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
-std::int64_t DaysSinceEpoch(int year, int month, int day) {
-  const std::int64_t y = month <= 2 ? year - 1 : year;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yearOfEra = y - era * 400;
-  const std::int64_t m = month;
-  const std::int64_t dayOfYear = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + day - 1;
-  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
 }  // namespace
 
 Text MillisecondStamp(bool secondsOnly) {
   // One reading for every field, so the seconds and the milliseconds belong together.
   const LocalClockReading now = ReadLocalClock();
   // 64 bits, so the count keeps going past 2038.
-  const std::int64_t seconds = DaysSinceEpoch(now.year, now.month, now.day) * 86400 +
+  const std::int64_t seconds = DaysFromCivil(now.year, now.month, now.day) * 86400 +
                                now.hour * 3600 + now.minute * 60 + now.second - 8 * 3600;
 
   Text milliseconds = ToText(now.milliseconds);
