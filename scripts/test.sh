@@ -11,8 +11,9 @@ bash scripts/setup.sh
 jobs=$(nproc)
 arch=$(ds_wine_arch)
 failed=()
+stages=0
 
-step() { echo; echo "=== $*"; }
+step() { echo; echo "=== $*"; stages=$((stages + 1)); }
 
 step "native build and unit tests"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
@@ -51,8 +52,6 @@ if [ -x scripts/fuzz.sh ]; then
 fi
 
 echo
-if [ ${#failed[@]} -gt 0 ]; then
-  echo "FAILED: ${failed[*]}"
-  exit 1
-fi
-echo "all test stages passed"
+[ ${#failed[@]} -gt 0 ] && echo "failed stages: ${failed[*]}"
+echo "stages: $((stages - ${#failed[@]})) passed, ${#failed[@]} failed"
+[ ${#failed[@]} -eq 0 ]
