@@ -16,8 +16,8 @@
 #include "dial/process.h"
 #include "text/convert.h"
 
-// This test links no doubles: the window is the in-memory one, and stand-ins cover the
-// conversions not in the tree yet.
+// Win32 test programs link no doubles; these tests need fields to read the dial commands'
+// values from, not the real window, so they take the in-memory window.
 #include "fakes/window_fake.cpp"
 
 namespace {

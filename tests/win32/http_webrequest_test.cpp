@@ -18,7 +18,6 @@
 
 #include "app/globals.h"
 #include "http/webrequest.h"
-// The link stand-ins of the unit tests, needed by this program as well.
 
 namespace {
 
