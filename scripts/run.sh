@@ -67,7 +67,7 @@ Send a request from another terminal:
 
     printf x | nc -q 15 127.0.0.1 $port | iconv -f GBK -t UTF-8; echo
 
-The reply looks like:  1004，203.0.113.11，广东省广州市，
+The reply looks like:  1437，203.0.113.11，广东省广州市，  (nc ends 15 s after sending)
 Close the window or press Ctrl-C here to stop.
 MSG
 wait "${pids[-1]}"
