@@ -58,8 +58,9 @@ done
 
 [ "$cycle" = yes ] || exit 0
 arch=$(ds_wine_arch)
-if [ "$arch" = win32 ]; then dir=build/bench-win32; tc=cmake/mingw-i686.cmake; else dir=build/bench-win64; tc=cmake/mingw-x86_64.cmake; fi
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$tc" >/dev/null
+dir=build/bench-$arch
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$(ds_toolchain_for "$arch")" >/dev/null
 cmake --build "$dir" -j2 --target dialserver rasdial uiprobe cycle_floor_win32
 [ -n "${DISPLAY:-}" ] || ds_start_xvfb
 trap 'WINEPREFIX="$PWD/$dir/wineprefix" wineserver -k 2>/dev/null || true; [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true' EXIT

@@ -23,13 +23,12 @@ cmake --build build/product -j "$jobs" >/dev/null
 # The simulated line is the rasdial stand-in from the test fixtures.
 if [ "$arch" = win32 ]; then
   rundir=build/windows32
-  toolchain=cmake/mingw-i686.cmake
 else
   echo "note: this kernel runs no 32-bit programs; running the 64-bit build of the same code"
   rundir=build/windows64
-  toolchain=cmake/mingw-x86_64.cmake
 fi
-cmake -S . -B "$rundir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
+cmake -S . -B "$rundir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$(ds_toolchain_for "$arch")" >/dev/null
 cmake --build "$rundir" -j "$jobs" --target dialserver rasdial >/dev/null
 
 pids=()

@@ -35,7 +35,7 @@ else
   echo "note: this kernel runs no 32-bit programs; testing the 64-bit build under 64-bit Wine"
   windir=build/windows64
   cmake -S . -B "$windir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$(ds_toolchain_for "$arch")" >/dev/null
   cmake --build "$windir" -j "$jobs"
 fi
 ds_start_xvfb

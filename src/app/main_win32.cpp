@@ -7,18 +7,11 @@
 
 #include "app/globals.h"
 #include "app/mainwindow.h"
+#include "app/wide936.h"
 #include "app/options.h"
 #include "service/lookup_hosts.h"
 
 namespace {
-
-Text ArgumentText(const wchar_t* w) {
-  int n = WideCharToMultiByte(936, 0, w, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return Text();
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(936, 0, w, -1, s.data(), n, nullptr, nullptr);
-  return Text(s);
-}
 
 // A GUI program has no console of its own: write to the standard error it inherited, or
 // to the starting console, and show a message box only when there is neither.
@@ -32,10 +25,7 @@ void ShowUsage(const Text& text) {
       WriteFile(err, text.CStr(), static_cast<DWORD>(text.Length()), &written, nullptr)) {
     return;
   }
-  int n = MultiByteToWideChar(936, 0, text.CStr(), -1, nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(936, 0, text.CStr(), -1, w.data(), n);
-  MessageBoxW(nullptr, w.c_str(), L"dialserver", MB_OK | MB_ICONINFORMATION);
+  MessageBoxW(nullptr, ToWide936(text).c_str(), L"dialserver", MB_OK | MB_ICONINFORMATION);
 }
 
 }  // namespace
@@ -44,7 +34,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::vector<Text> args;
-  for (int i = 1; argv && i < argc; ++i) args.push_back(ArgumentText(argv[i]));
+  for (int i = 1; argv && i < argc; ++i) args.push_back(FromWide936(argv[i]));
   if (argv) LocalFree(argv);
 
   Options options;

@@ -1,42 +1,26 @@
 // The main window: its controls, the field operations, and the window procedure that
 // routes button clicks and socket notifications to their handlers.
 //
-// The window uses the wide-character API and converts with code page 936 at this boundary,
-// so the captions and fields show Chinese correctly on a Windows of any language.
+// The window uses the wide-character API and converts with code page 936 at this boundary
+// (app/wide936.h), so the captions and fields show Chinese correctly on a Windows of any
+// language.
 #include <windows.h>
 
 #include <string>
 
 #include "app/controls.h"
 #include "app/mainwindow.h"
+#include "app/wide936.h"
 #include "dial/dialops.h"
 #include "service/cycle.h"
 #include "service/server.h"
 
 namespace {
 
-constexpr UINT kCodePage = 936;
 constexpr wchar_t kClassName[] = L"DialServerMainWindow";
 
 HWND mainWindow = nullptr;
 HFONT guiFont = nullptr;
-
-std::wstring ToWide(const Text& t) {
-  if (t.Empty()) return std::wstring();
-  int n = MultiByteToWideChar(kCodePage, 0, t.CStr(), t.Length(), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(kCodePage, 0, t.CStr(), t.Length(), w.data(), n);
-  return w;
-}
-
-Text FromWide(const std::wstring& w) {
-  if (w.empty()) return Text();
-  int wn = static_cast<int>(w.size());
-  int n = WideCharToMultiByte(kCodePage, 0, w.data(), wn, nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(kCodePage, 0, w.data(), wn, s.data(), n, nullptr, nullptr);
-  return Text(s);
-}
 
 HWND Control(int id) { return mainWindow ? GetDlgItem(mainWindow, id) : nullptr; }
 
@@ -68,7 +52,7 @@ void CreateControls(HWND parent) {
         style |= WS_TABSTOP | BS_PUSHBUTTON;
         break;
     }
-    HWND h = CreateWindowExW(exStyle, cls, ToWide(c.initialText).c_str(), style, c.left, c.top,
+    HWND h = CreateWindowExW(exStyle, cls, ToWide936(c.initialText).c_str(), style, c.left, c.top,
                              c.width, c.height, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), FALSE);
@@ -136,7 +120,7 @@ bool CreateMainWindow(int port) {
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   int left = (GetSystemMetrics(SM_CXSCREEN) - kMainWidth) / 2;
   int top = (GetSystemMetrics(SM_CYSCREEN) - kMainHeight) / 2;
-  HWND hwnd = CreateWindowExW(0, kClassName, ToWide(kMainCaption).c_str(), style, left, top,
+  HWND hwnd = CreateWindowExW(0, kClassName, ToWide936(kMainCaption).c_str(), style, left, top,
                               kMainWidth, kMainHeight, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return false;
   mainWindow = hwnd;
@@ -146,7 +130,7 @@ bool CreateMainWindow(int port) {
     // The program goes on without a listener, but says so where the operator looks.
     Text notice = ConcatText({kMainCaption, " - \xB6\xCB\xBF\xDA", std::to_string(port),
                               "\xCE\xDE\xB7\xA8\xBC\xE0\xCC\xFD"});  // " - 端口N无法监听"
-    SetWindowTextW(hwnd, ToWide(notice).c_str());
+    SetWindowTextW(hwnd, ToWide936(notice).c_str());
   }
 
   ShowWindow(hwnd, SW_SHOWNORMAL);
@@ -167,11 +151,11 @@ int RunMessageLoop() {
 
 Text GetFieldText(Field field) {
   HWND h = Control(FieldControlId(field));
-  return h ? FromWide(WindowTextOf(h)) : Text();
+  return h ? FromWide936(WindowTextOf(h)) : Text();
 }
 
 void SetFieldText(Field field, const Text& text) {
-  if (HWND h = Control(FieldControlId(field))) SetWindowTextW(h, ToWide(text).c_str());
+  if (HWND h = Control(FieldControlId(field))) SetWindowTextW(h, ToWide936(text).c_str());
 }
 
 void AppendFieldText(Field field, const Text& text) {
@@ -182,10 +166,10 @@ void AppendFieldText(Field field, const Text& text) {
   WPARAM end = static_cast<WPARAM>(GetWindowTextLengthW(h));
   SendMessageW(h, EM_SETSEL, end, static_cast<LPARAM>(end));
   SendMessageW(h, EM_SCROLLCARET, 0, 0);
-  std::wstring w = ToWide(text);
+  std::wstring w = ToWide936(text);
   SendMessageW(h, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(w.c_str()));
 }
 
 void SetLabelCaption(Label label, const Text& text) {
-  if (HWND h = Control(LabelControlId(label))) SetWindowTextW(h, ToWide(text).c_str());
+  if (HWND h = Control(LabelControlId(label))) SetWindowTextW(h, ToWide936(text).c_str());
 }
